@@ -64,7 +64,17 @@ bool LineClassifier<CharT>::isBlank(View<CharT> line) {
 
 template <typename CharT>
 bool LineClassifier<CharT>::isComment(View<CharT> line, bool& inMultiComm) {
+  return isCommentNormalized(normalizeLine(line, scratch_), inMultiComm);
+}
+
+template <typename CharT>
+auto LineClassifier<CharT>::classify(View<CharT> line, bool& inMultiComm) -> Classification {
   const View<CharT> s = normalizeLine(line, scratch_);
+  return {isCommentNormalized(s, inMultiComm), s.empty()};
+}
+
+template <typename CharT>
+bool LineClassifier<CharT>::isCommentNormalized(View<CharT> s, bool& inMultiComm) const {
   const size_t pBeg = position(s, markers_.multiBegComm);
   const size_t pEnd = position(s, markers_.multiEndComm);
   const size_t pComm = position(s, markers_.commentChar);

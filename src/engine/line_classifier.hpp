@@ -48,11 +48,20 @@ class LineClassifier {
  public:
   explicit LineClassifier(const CommentMarkers<CharT>& markers) : markers_(markers) {}
 
+  struct Classification {
+    bool comment;
+    bool blank;
+  };
+
   bool isBlank(std::basic_string_view<CharT> line);
   // Reads and updates inMultiComm as the line demands.
   bool isComment(std::basic_string_view<CharT> line, bool& inMultiComm);
+  // Both tests on one normalisation of the line.
+  Classification classify(std::basic_string_view<CharT> line, bool& inMultiComm);
 
  private:
+  bool isCommentNormalized(std::basic_string_view<CharT> s, bool& inMultiComm) const;
+
   CommentMarkers<CharT> markers_;
   std::basic_string<CharT> scratch_;
 };

@@ -1,0 +1,150 @@
+#include "engine/file_pair.hpp"
+
+#include <array>
+#include <vector>
+
+#include "engine/identical_pairing.hpp"
+#include "engine/line_classifier.hpp"
+#include "engine/similarity_pairing.hpp"
+#include "engine/statements.hpp"
+#include "engine/variant.hpp"
+#include "platform/checked.hpp"
+#include "platform/file_system.hpp"
+
+namespace cvn {
+namespace {
+
+struct CategoryLines {
+  std::vector<std::string_view> lines;
+  int32_t blank = 0;
+};
+
+struct ClassifiedFile {
+  CategoryLines comment;
+  CategoryLines code;
+};
+
+ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteMarkers& markers) {
+  if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
+  LineClassifier<char> classifier(markers);
+  ClassifiedFile file;
+  bool inMultiComm = false;
+  for (std::string_view line : lines) {
+    const auto [comment, blank] = classifier.classify(line, inMultiComm);
+    CategoryLines& category = comment ? file.comment : file.code;
+    if (blank) {
+      ++category.blank;
+    } else {
+      category.lines.push_back(line);
+    }
+  }
+  return file;
+}
+
+CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& two,
+                               int16_t threshold) {
+  CategoryCounts counts;
+  counts.linesOne = static_cast<int32_t>(one.lines.size());
+  counts.linesTwo = static_cast<int32_t>(two.lines.size());
+  counts.blankOne = one.blank;
+  counts.blankTwo = two.blank;
+
+  std::vector<uint8_t> oldPaired(one.lines.size(), 0);
+  std::vector<uint8_t> newPaired(two.lines.size(), 0);
+  counts.same = static_cast<int32_t>(pairIdenticalLines(one.lines, two.lines, oldPaired, newPaired));
+
+  std::vector<std::string_view> unpairedOld;
+  unpairedOld.reserve(one.lines.size() - static_cast<size_t>(counts.same));
+  for (size_t i = 0; i < one.lines.size(); ++i) {
+    if (oldPaired[i] == 0) unpairedOld.push_back(one.lines[i]);
+  }
+  counts.changed = static_cast<int32_t>(
+      pairSimilarLines(unpairedOld, two.lines, newPaired, threshold).size());
+  counts.deleted = counts.linesOne - counts.same - counts.changed;
+  counts.added = counts.linesTwo - counts.same - counts.changed;
+  return counts;
+}
+
+std::u16string decimal(int32_t value) {
+  const std::string text = std::to_string(value);
+  return std::u16string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::u16string nameAfterRoot(const std::u16string& path, const std::u16string& root) {
+  return path.size() > root.size() ? path.substr(root.size()) : std::u16string();
+}
+
+FilePairCounts compareLines(std::span<const std::string_view> linesOne,
+                            std::span<const std::string_view> linesTwo,
+                            const ComparerContext& context) {
+  const ByteMarkers markers =
+      byteMarkers(context.commentChar, context.multiBegComm, context.multiEndComm);
+  // Each file starts outside a multi-line comment: the new file's counts never
+  // depend on how the old file ends.
+  const ClassifiedFile one = classifyFile(linesOne, markers);
+  const ClassifiedFile two = classifyFile(linesTwo, markers);
+  return {compareCategory(one.comment, two.comment, context.diffThershold),
+          compareCategory(one.code, two.code, context.diffThershold)};
+}
+
+std::u16string compareMatchedFiles(const ComparerContext& context, const std::u16string& strRootDir,
+                                   const std::u16string& fileOne, const std::u16string& fileTwo) {
+  FileSystem& fs = FileSystem::current();
+  const TextLines textOne = fs.readTextFile(fileOne);
+  const TextLines textTwo = fs.readTextFile(fileTwo);
+  const FilePairCounts counts = compareLines(textOne.lines(), textTwo.lines(), context);
+  const CategoryCounts& cm = counts.comment;
+  const CategoryCounts& cd = counts.code;
+
+  const int32_t same = checkedAdd(cm.same, cd.same);
+  const int32_t changed = checkedAdd(cm.changed, cd.changed);
+  const int32_t deleted = checkedAdd(cm.deleted, cd.deleted);
+  const int32_t added = checkedAdd(cm.added, cd.added);
+  const int32_t totalOne = checkedAdd(cd.linesOne, cd.blankOne);
+  const int32_t totalTwo = checkedAdd(cd.linesTwo, cd.blankTwo);
+  const std::u16string name = nameAfterRoot(fileOne, strRootDir);
+
+  const std::array<std::pair<std::u16string_view, std::u16string>, 19> records = {{
+      {u"samelines", decimal(same)},
+      {u"changedlines", decimal(changed)},
+      {u"dellines", decimal(deleted)},
+      {u"newlines", decimal(added)},
+      {u"commlinesOne", decimal(cm.linesOne)},
+      {u"commlinesTwo", decimal(cm.linesTwo)},
+      {u"totallinesOne", decimal(cd.linesOne)},
+      {u"totallinesTwo", decimal(cd.linesTwo)},
+      {u"filename", name},
+      {u"blanklinesOne", decimal(cd.blankOne)},
+      {u"blanklinesTwo", decimal(cd.blankTwo)},
+      {u"samelines commment", decimal(cm.same)},
+      {u"samelines code", decimal(cd.same)},
+      {u"changedlines coment", decimal(cm.changed)},
+      {u"changedlines code", decimal(cd.changed)},
+      {u"dellines comment", decimal(cm.deleted)},
+      {u"dellines code", decimal(cd.deleted)},
+      {u"newlines comment", decimal(cm.added)},
+      {u"newlines code", decimal(cd.added)},
+  }};
+  std::u16string report;
+  for (const auto& [key, value] : records) {
+    if (!report.empty()) report += u'\r';
+    report += key;
+    report += u'\t';
+    report += value;
+  }
+
+  std::array<Variant, 19> values = {
+      Variant(same),        Variant(changed),    Variant(deleted),    Variant(added),
+      Variant(cm.linesOne), Variant(cm.linesTwo), Variant(totalOne),  Variant(totalTwo),
+      Variant(name),        Variant(cd.blankOne), Variant(cd.blankTwo), Variant(cm.same),
+      Variant(cd.same),     Variant(cm.changed), Variant(cd.changed), Variant(cm.deleted),
+      Variant(cd.deleted),  Variant(cm.added),   Variant(cd.added)};
+  std::array<Variant*, 19> pointers{};
+  for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
+  insertFileCompareResults(context.strSQL, context.sessionID, pointers);
+  return report;
+}
+
+}  // namespace cvn

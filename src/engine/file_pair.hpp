@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/comparer_context.hpp"
+
+namespace cvn {
+
+// Counts of one category (comment or code lines) of a file pair.
+struct CategoryCounts {
+  int32_t linesOne = 0;  // non-blank lines of the old file
+  int32_t linesTwo = 0;
+  int32_t blankOne = 0;  // blank lines met while in this category
+  int32_t blankTwo = 0;
+  int32_t same = 0;
+  int32_t changed = 0;
+  int32_t deleted = 0;
+  int32_t added = 0;
+
+  friend bool operator==(const CategoryCounts&, const CategoryCounts&) = default;
+};
+
+struct FilePairCounts {
+  CategoryCounts comment;
+  CategoryCounts code;
+
+  friend bool operator==(const FilePairCounts&, const FilePairCounts&) = default;
+};
+
+// Compares the lines of two files already read: each file is classified from
+// outside a multi-line comment, blank lines are left out, and within each
+// category lines pair first by identical text, then by similarity.
+FilePairCounts compareLines(std::span<const std::string_view> linesOne,
+                            std::span<const std::string_view> linesTwo,
+                            const ComparerContext& context);
+
+// compareMatchedFiles of the current comparer: reads both files, counts,
+// appends one per-file statement to the statement list and returns the report
+// (19 records "key<TAB>value" joined by carriage returns).
+std::u16string compareMatchedFiles(const ComparerContext& context, const std::u16string& strRootDir,
+                                   const std::u16string& fileOne, const std::u16string& fileTwo);
+
+// The part of a path after as many characters as the root has.
+std::u16string nameAfterRoot(const std::u16string& path, const std::u16string& root);
+
+}  // namespace cvn

@@ -1,0 +1,201 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+#include "platform/error.hpp"
+#include "platform/file_system.hpp"
+#include "platform/utf.hpp"
+
+namespace cvn {
+namespace {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+class Directory {
+ public:
+  explicit Directory(DIR* dir) : dir_(dir) {}
+  ~Directory() {
+    if (dir_ != nullptr) ::closedir(dir_);
+  }
+  Directory(const Directory&) = delete;
+  Directory& operator=(const Directory&) = delete;
+  DIR* get() const { return dir_; }
+
+ private:
+  DIR* dir_;
+};
+
+std::optional<std::string> nativePath(const std::u16string& path) {
+  if (path.empty()) return std::nullopt;
+  auto native = utf16ToUtf8Exact(path);
+  // A NUL cannot be part of a POSIX path.
+  if (native && native->find('\0') != std::string::npos) return std::nullopt;
+  return native;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A missing file in an existing folder is "file not found"; a missing or
+// non-folder component on the way is "path not found".
+int32_t missingFileError(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string parent =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  return isDirectory(parent) ? kFileNotFound : kPathNotFound;
+}
+
+int32_t openError(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT: return missingFileError(path);
+    case ENOTDIR: return kPathNotFound;
+    case EACCES:
+    case EPERM: return kPermissionDenied;
+    default: return kPathFileAccessError;
+  }
+}
+
+std::string detail(const std::u16string& path) { return utf16ToUtf8(path); }
+
+std::u16string withoutTrailingSeparators(const std::u16string& path) {
+  size_t end = path.size();
+  while (end > 1 && path[end - 1] == u'/') --end;
+  return path.substr(0, end);
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  TextLines readTextFile(const std::u16string& path) override {
+    const auto native = nativePath(path);
+    if (!native) raise(kFileNotFound, detail(path));
+    // Non-blocking, so that opening a FIFO can never hang.
+    FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) raise(openError(errno, *native), detail(path));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) raise(kPathFileAccessError, detail(path));
+    if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
+    if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
+
+    std::vector<char> bytes(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    for (;;) {
+      if (done == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
+      const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
+      }
+      if (n == 0) break;
+      done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    return TextLines(std::move(bytes));
+  }
+
+  FolderListing listFolder(const std::u16string& path) override {
+    const auto native = nativePath(path);
+    if (!native) raise(kPathNotFound, detail(path));
+    Directory dir(::opendir(native->c_str()));
+    if (dir.get() == nullptr) {
+      const int error = errno;
+      raise(error == EACCES || error == EPERM ? kPermissionDenied
+            : error == ENOENT || error == ENOTDIR ? kPathNotFound
+                                                  : kPathFileAccessError,
+            detail(path));
+    }
+    std::vector<std::string> fileNames;
+    std::vector<std::string> folderNames;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir.get());
+      if (entry == nullptr) {
+        if (errno != 0) raise(kPermissionDenied, detail(path));
+        break;
+      }
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      switch (classify(dirfd(dir.get()), name, entry->d_type)) {
+        case Kind::File: fileNames.push_back(name); break;
+        case Kind::Folder: folderNames.push_back(name); break;
+        case Kind::Other: break;
+      }
+    }
+    std::sort(fileNames.begin(), fileNames.end());
+    std::sort(folderNames.begin(), folderNames.end());
+
+    FolderListing listing;
+    listing.path = withoutTrailingSeparators(path);
+    const std::u16string prefix = listing.path == u"/" ? listing.path : listing.path + u"/";
+    for (const auto& name : fileNames) listing.files.push_back(prefix + utf8ToUtf16(name));
+    for (const auto& name : folderNames) listing.subFolders.push_back(prefix + utf8ToUtf16(name));
+    return listing;
+  }
+
+  bool fileExists(const std::u16string& path) override {
+    const auto native = nativePath(path);
+    struct stat st {};
+    return native && ::stat(native->c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  bool folderExists(const std::u16string& path) override {
+    const auto native = nativePath(path);
+    return native && isDirectory(*native);
+  }
+
+ private:
+  enum class Kind { File, Folder, Other };
+
+  // Regular files and links to them are files; real folders are folders. Links
+  // to folders are not followed, so a link cycle cannot recurse; broken links,
+  // FIFOs and devices are left out.
+  static Kind classify(int dirFd, const std::string& name, unsigned char type) {
+    if (type == DT_REG) return Kind::File;
+    if (type == DT_DIR) return Kind::Folder;
+    if (type != DT_LNK && type != DT_UNKNOWN) return Kind::Other;
+    struct stat st {};
+    if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Kind::Other;
+    if (S_ISREG(st.st_mode)) return Kind::File;
+    if (S_ISDIR(st.st_mode)) return Kind::Folder;
+    if (!S_ISLNK(st.st_mode)) return Kind::Other;
+    if (::fstatat(dirFd, name.c_str(), &st, 0) != 0) return Kind::Other;
+    return S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+  }
+};
+
+FileSystem* installed = nullptr;
+
+}  // namespace
+
+FileSystem& osFileSystem() {
+  static PosixFileSystem instance;
+  return instance;
+}
+
+FileSystem& FileSystem::current() { return installed != nullptr ? *installed : osFileSystem(); }
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(installed) {
+  installed = &replacement;
+}
+
+ScopedFileSystem::~ScopedFileSystem() { installed = previous_; }
+
+}  // namespace cvn
