@@ -71,6 +71,19 @@ int32_t Variant::toInt32() const {
   raise(kTypeMismatch);
 }
 
+double Variant::toDouble() const {
+  switch (type()) {
+    case Type::Empty: return 0;
+    case Type::Null: raise(kInvalidUseOfNull);
+    case Type::Boolean: return boolValue() ? -1 : 0;
+    case Type::Int16: return int16Value();
+    case Type::Int32: return int32Value();
+    case Type::Double: return doubleValue();
+    case Type::String: return parseNumber(stringValue());
+  }
+  raise(kTypeMismatch);
+}
+
 int16_t Variant::toInt16() const { return checkedNarrow<int16_t>(toInt32()); }
 
 }  // namespace cvn

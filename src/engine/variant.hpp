@@ -37,6 +37,7 @@ class Variant {
   std::u16string toText() const;
   int32_t toInt32() const;
   int16_t toInt16() const;
+  double toDouble() const;
 
   friend bool operator==(const Variant&, const Variant&) = default;
 

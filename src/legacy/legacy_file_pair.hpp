@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/comparer_context.hpp"
+
+namespace cvn {
+
+// Counts of the legacy comparison of one file pair.
+struct LegacyCounts {
+  int32_t same = 0;
+  int32_t changed = 0;
+  int32_t deleted = 0;
+  int32_t added = 0;
+  int32_t commentOne = 0;
+  int32_t commentTwo = 0;
+  int32_t blankOne = 0;
+  int32_t blankTwo = 0;
+  int32_t totalOne = 0;  // neither comment nor blank
+  int32_t totalTwo = 0;
+
+  friend bool operator==(const LegacyCounts&, const LegacyCounts&) = default;
+};
+
+// The legacy pairing: all lines of each file in one list, blank and comment
+// lines included; identical lines pair first, then every old line (paired or
+// not) may take one similar unpaired new line. blankInMultiComm is left as the
+// counter left it after the second file.
+LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
+                                std::span<const std::string_view> linesTwo,
+                                const ComparerContext& context, int32_t& blankInMultiComm);
+
+// compareMatchedFiles of the legacy comparer: reads both files, appends the
+// 11-value statement and returns the eight-entry report.
+std::u16string legacyCompareMatchedFiles(const ComparerContext& context,
+                                         int32_t& blankInMultiComm,
+                                         const std::u16string& strRootDir,
+                                         const std::u16string& fileOne,
+                                         const std::u16string& fileTwo);
+
+// physicalCountOnly of the legacy comparer: appends the 11-value statement of
+// a counted file. Returns "".
+std::u16string legacyPhysicalCountOnly(const ComparerContext& context, int32_t& blankInMultiComm,
+                                       const std::u16string& strDirRoot,
+                                       const std::u16string& fileToCount);
+
+}  // namespace cvn

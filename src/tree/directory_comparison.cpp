@@ -1,0 +1,110 @@
+#include "tree/directory_comparison.hpp"
+
+#include <array>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "engine/statements.hpp"
+#include "engine/variant.hpp"
+#include "platform/checked.hpp"
+#include "platform/error.hpp"
+#include "tree/file_mask.hpp"
+#include "tree/file_matching.hpp"
+
+namespace cvn {
+
+std::vector<std::u16string> splitFileList(const std::u16string& list) {
+  std::vector<std::u16string> entries;
+  if (list.empty()) return entries;
+  size_t start = 0;
+  for (;;) {
+    const size_t separator = list.find(u"||", start);
+    if (separator == std::u16string::npos) {
+      entries.push_back(list.substr(start));
+      break;
+    }
+    entries.push_back(list.substr(start, separator - start));
+    start = separator + 2;
+  }
+  if (entries.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
+  return entries;
+}
+
+std::u16string normalizeRoot(const std::u16string& root) {
+  // The mask scan counts in 16 bits here.
+  if (root.size() > 32767) raise(kOverflow);
+  return withTrailingSeparator(stripFileMask(root).directory);
+}
+
+std::u16string compareFileList(const DriverState& state, const DirectoryComparisonArgs& args,
+                               const FileWork& work, const ProgressCallback& progress) {
+  const ComparerContext& c = state.context;
+  c.sessionID = args.sessionID;
+  c.commentChar = args.commentChar;
+  state.optThree = args.optThree;
+  c.diffThershold = args.diffThershold;
+  c.multiBegComm = args.multiBegComm;
+  c.multiEndComm = args.multiEndComm;
+  c.strSQL.clear();
+
+  const std::vector<std::u16string> oldList = splitFileList(args.sourceOne);
+  const std::vector<std::u16string> newList = splitFileList(args.sourceTwo);
+  const std::u16string oldRoot = normalizeRoot(args.strRootDirectoryOne);
+  const std::u16string newRoot = normalizeRoot(args.strRootDirectoryTwo);
+  const bool countOnly = args.compareType == u"1";
+  const bool full = args.compareType == u"2";
+
+  // The first new entry of each relative path: the match that a search of the
+  // list in order finds first.
+  std::unordered_map<std::u16string_view, size_t> firstNew;
+  firstNew.reserve(newList.size());
+  for (size_t j = 0; j < newList.size(); ++j) firstNew.try_emplace(relativePath(newList[j], newRoot), j);
+
+  const bool secondPass = full && work.countNew;
+  const int64_t total = static_cast<int64_t>(oldList.size()) +
+                        (secondPass ? static_cast<int64_t>(newList.size()) : 0);
+  int64_t done = 0;
+  auto report = [&](const std::u16string& file) {
+    if (progress) progress(done, total, file);
+    ++done;
+  };
+
+  int32_t sameFiles = 0;
+  int32_t deletedFiles = 0;
+  for (const std::u16string& oldEntry : oldList) {
+    report(oldEntry);
+    const auto match = firstNew.find(relativePath(oldEntry, oldRoot));
+    if (match != firstNew.end()) {
+      checkedIncrement(sameFiles);
+      if (countOnly && work.countMatched) {
+        work.countMatched(oldRoot, oldEntry);
+      } else if (full && work.compareMatched) {
+        work.compareMatched(oldRoot, oldEntry, newList[match->second]);
+      }
+    } else {
+      checkedIncrement(deletedFiles);
+      if (full && work.countDeleted) work.countDeleted(oldRoot, oldEntry);
+    }
+  }
+  const int32_t newFiles = checkedSub(static_cast<int32_t>(newList.size()), sameFiles);
+
+  if (secondPass) {
+    std::unordered_set<std::u16string_view> oldPaths;
+    oldPaths.reserve(oldList.size());
+    for (const std::u16string& oldEntry : oldList) oldPaths.insert(relativePath(oldEntry, oldRoot));
+    for (const std::u16string& newEntry : newList) {
+      report(newEntry);
+      if (!oldPaths.contains(relativePath(newEntry, newRoot))) work.countNew(newRoot, newEntry);
+    }
+  }
+  if (progress) progress(total, total, u"");
+
+  std::array<Variant, 5> values = {Variant(sameFiles), Variant(deletedFiles), Variant(newFiles),
+                                   Variant(oldRoot), Variant(newRoot)};
+  const std::array<Variant*, 5> pointers = {&values[0], &values[1], &values[2], &values[3],
+                                            &values[4]};
+  insertDirCompareResults(c.strSQL, c.sessionID, pointers);
+  return c.strSQL;
+}
+
+}  // namespace cvn

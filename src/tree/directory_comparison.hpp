@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/comparer_context.hpp"
+
+namespace cvn {
+
+// The arguments of compareFileList, in interface order.
+struct DirectoryComparisonArgs {
+  std::u16string strRootDirectoryOne;
+  std::u16string strRootDirectoryTwo;
+  std::u16string sourceOne;  // full paths joined by "||"
+  std::u16string sourceTwo;
+  std::u16string commentChar;
+  int16_t diffThershold = 0;
+  int16_t optThree = 0;
+  int32_t sessionID = 0;
+  std::u16string multiBegComm;
+  std::u16string multiEndComm;
+  std::u16string compareType;
+};
+
+// The per-file work of a comparer class; the driver is the same for both.
+// An empty countDeleted or countNew means unmatched files are only counted.
+struct FileWork {
+  std::function<void(const std::u16string& root, const std::u16string& one,
+                     const std::u16string& two)>
+      compareMatched;
+  std::function<void(const std::u16string& root, const std::u16string& file)> countMatched;
+  std::function<void(const std::u16string& root, const std::u16string& file)> countDeleted;
+  std::function<void(const std::u16string& root, const std::u16string& file)> countNew;
+};
+
+// Called before each file's work with the files done so far and their total.
+using ProgressCallback =
+    std::function<void(int64_t done, int64_t total, const std::u16string& file)>;
+
+// The object fields that compareFileList writes besides the context.
+struct DriverState {
+  ComparerContext context;
+  int16_t& optThree;
+};
+
+// compareFileList: stores the settings, pairs the files of both lists by
+// relative path (first match in list order), has each pair compared or each
+// file counted as compareType asks, appends the directory statement and
+// returns the statement list.
+std::u16string compareFileList(const DriverState& state, const DirectoryComparisonArgs& args,
+                               const FileWork& work, const ProgressCallback& progress = {});
+
+// A list in comparison form cut at every "||"; "" gives no entries.
+std::vector<std::u16string> splitFileList(const std::u16string& list);
+
+// A root as the driver uses it: the folder of stripFileMask with a separator at the end.
+std::u16string normalizeRoot(const std::u16string& root);
+
+}  // namespace cvn

@@ -1,0 +1,75 @@
+#include "tree/physical_count.hpp"
+
+#include <array>
+
+#include "engine/file_pair.hpp"
+#include "engine/line_classifier.hpp"
+#include "engine/statements.hpp"
+#include "engine/variant.hpp"
+#include "platform/checked.hpp"
+#include "platform/file_system.hpp"
+
+namespace cvn {
+
+PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
+                                  const ComparerContext& context) {
+  if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
+  LineClassifier<char> classifier(
+      byteMarkers(context.commentChar, context.multiBegComm, context.multiEndComm));
+  PhysicalCounts counts;
+  counts.total = static_cast<int32_t>(lines.size());
+  bool inMultiComm = false;
+  for (std::string_view line : lines) {
+    const auto [comment, blank] = classifier.classify(line, inMultiComm);
+    if (comment) {
+      ++counts.comment;
+    } else if (blank) {
+      ++counts.blank;
+    }
+  }
+  counts.code = counts.total - counts.blank - counts.comment;
+  return counts;
+}
+
+PhysicalCounts countFile(const ComparerContext& context, const std::u16string& fileToCount) {
+  const TextLines text = FileSystem::current().readTextFile(fileToCount);
+  return countPhysicalLines(text.lines(), context);
+}
+
+std::u16string physicalCountOnly(const ComparerContext& context, const std::u16string& strDirRoot,
+                                 const std::u16string& fileToCount, int16_t ifileType) {
+  const PhysicalCounts n = countFile(context, fileToCount);
+  if (ifileType != kCountedFile && ifileType != kNewFile && ifileType != kDeletedFile) return u"";
+
+  const int32_t nonBlank = checkedAdd(n.code, n.comment);
+  const Variant zero(int16_t{0});
+  const Variant total(n.total), comment(n.comment), blank(n.blank), code(n.code), lines(nonBlank);
+  const bool counted = ifileType == kCountedFile;
+  const bool added = ifileType == kNewFile;
+  const bool deleted = ifileType == kDeletedFile;
+  // Interface order a b c d e f g h i k l a1 a2 b1 b2 c1 c2 d1 d2.
+  std::array<Variant, 19> values = {
+      counted ? total : zero,   // a  samelines
+      zero,                     // b  changedlines
+      deleted ? lines : zero,   // c  deletedlines
+      added ? lines : zero,     // d  newlines
+      added ? zero : comment,   // e  commentlinesinold
+      added ? comment : zero,   // f  commentlinesinnew
+      counted ? code : deleted ? lines : zero,  // g  totallinesinold
+      added ? lines : zero,     // h  totallinesinnew
+      Variant(nameAfterRoot(fileToCount, strDirRoot)),  // i
+      added ? zero : blank,     // k  blanklinesinold
+      added ? blank : zero,     // l  blanklinesinnew
+      zero, zero, zero, zero,   // a1 a2 b1 b2
+      deleted ? comment : zero, // c1
+      deleted ? code : zero,    // c2
+      added ? comment : zero,   // d1
+      added ? code : zero,      // d2
+  };
+  std::array<Variant*, 19> pointers{};
+  for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
+  insertFileCompareResults(context.strSQL, context.sessionID, pointers);
+  return u"";
+}
+
+}  // namespace cvn

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/comparer_context.hpp"
+
+namespace cvn {
+
+// The lines of one file on its own. A blank line inside a multi-line comment
+// counts once, as a comment line, so code = total - blank - comment is never
+// negative.
+struct PhysicalCounts {
+  int32_t total = 0;
+  int32_t comment = 0;
+  int32_t blank = 0;
+  int32_t code = 0;
+
+  friend bool operator==(const PhysicalCounts&, const PhysicalCounts&) = default;
+};
+
+PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
+                                  const ComparerContext& context);
+
+// The situations of physicalCountOnly.
+enum FileType : int16_t { kCountedFile = 0, kNewFile = 1, kDeletedFile = 2 };
+
+// physicalCountOnly of the current comparer: counts the file and, for types
+// 0, 1 and 2, appends one per-file statement. Returns "".
+std::u16string physicalCountOnly(const ComparerContext& context, const std::u16string& strDirRoot,
+                                 const std::u16string& fileToCount, int16_t ifileType);
+
+// The same count of a file, for hosts that show it.
+PhysicalCounts countFile(const ComparerContext& context, const std::u16string& fileToCount);
+
+}  // namespace cvn
