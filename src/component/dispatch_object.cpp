@@ -1,0 +1,194 @@
+#include "component/dispatch_object.hpp"
+
+#include <atomic>
+#include <new>
+#include <span>
+#include <string_view>
+#include <type_traits>
+
+#include "component/automation_guids.hpp"
+#include "component/automation_strings.hpp"
+#include "component/corvane.hpp"
+#include "component/corvane_old.hpp"
+#include "component/dispatch_arguments.hpp"
+#include "component/dispatch_methods.hpp"
+#include "component/dispatch_values.hpp"
+#include "component/method_table.hpp"
+#include "component/server_state.hpp"
+#include "platform/error.hpp"
+#include "platform/utf.hpp"
+
+namespace cvn::automation {
+namespace {
+
+template <typename C>
+struct ClassTraits;
+
+template <>
+struct ClassTraits<Corvane> {
+  static constexpr std::u16string_view kSource = u"CVN_Core.Corvane";
+  static const IID& iid() { return IID__Corvane; }
+  static std::span<const MethodInfo> methods() { return corvaneMethods(); }
+};
+
+template <>
+struct ClassTraits<Corvane_old> {
+  static constexpr std::u16string_view kSource = u"CVN_Core.Corvane_old";
+  static const IID& iid() { return IID__Corvane_old; }
+  static std::span<const MethodInfo> methods() { return corvaneOldMethods(); }
+};
+
+// Automation clients read scode 0x800A0000 + n as error number n.
+constexpr uint32_t kErrorFacility = 0x800A0000u;
+
+char16_t asciiLower(char16_t ch) {
+  return ch >= u'A' && ch <= u'Z' ? ch - u'A' + u'a' : ch;
+}
+
+bool equalIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t k = 0; k < a.size(); ++k) {
+    if (asciiLower(a[k]) != asciiLower(b[k])) return false;
+  }
+  return true;
+}
+
+void fillException(EXCEPINFO* info, std::u16string_view source, const Error& error) {
+  if (info == nullptr) return;
+  *info = EXCEPINFO{};
+  info->scode = static_cast<SCODE>(kErrorFacility + static_cast<uint32_t>(error.number() & 0xFFFF));
+  try {
+    info->bstrSource = makeBstr(source);
+    info->bstrDescription = makeBstr(utf8ToUtf16(error.description()));
+  } catch (const std::bad_alloc&) {
+    // The number still reaches the caller.
+  }
+}
+
+// The object: the interface first, so that its pointer is the object's.
+template <typename C>
+struct DispatchObject {
+  using Traits = ClassTraits<C>;
+
+  IDispatch iface;
+  std::atomic<ULONG> refs;
+  C* comparer;
+
+  static DispatchObject* self(IDispatch* p) { return reinterpret_cast<DispatchObject*>(p); }
+
+  static HRESULT CVN_STDMETHODCALLTYPE queryInterface(IDispatch* p, REFIID riid, void** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!sameGuid(riid, IID_IUnknown) && !sameGuid(riid, IID_IDispatch) &&
+        !sameGuid(riid, Traits::iid())) {
+      return E_NOINTERFACE;
+    }
+    addRef(p);
+    *out = p;
+    return S_OK;
+  }
+
+  static ULONG CVN_STDMETHODCALLTYPE addRef(IDispatch* p) { return self(p)->refs.fetch_add(1) + 1; }
+
+  static ULONG CVN_STDMETHODCALLTYPE release(IDispatch* p) {
+    DispatchObject* object = self(p);
+    const ULONG left = object->refs.fetch_sub(1) - 1;
+    if (left == 0) {
+      delete object->comparer;
+      delete object;
+      objectDestroyed();
+    }
+    return left;
+  }
+
+  static HRESULT CVN_STDMETHODCALLTYPE getTypeInfoCount(IDispatch*, UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;  // no type information objects on this platform
+    return S_OK;
+  }
+
+  static HRESULT CVN_STDMETHODCALLTYPE getTypeInfo(IDispatch*, UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) *info = nullptr;
+    return E_NOTIMPL;
+  }
+
+  // The method's identifier first, then each further name as the index of
+  // its parameter, for named arguments.
+  static HRESULT CVN_STDMETHODCALLTYPE getIDsOfNames(IDispatch*, REFIID riid, LPOLESTR* names,
+                                                     UINT count, LCID, DISPID* ids) {
+    if (!sameGuid(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (count == 0) return S_OK;
+    if (names == nullptr || ids == nullptr) return E_INVALIDARG;
+    const MethodInfo* method = names[0] == nullptr
+                                   ? nullptr
+                                   : findMethod(Traits::methods(), std::u16string_view(names[0]));
+    bool allKnown = method != nullptr;
+    ids[0] = method != nullptr ? method->dispatchId : DISPID_UNKNOWN;
+    for (UINT k = 1; k < count; ++k) {
+      ids[k] = DISPID_UNKNOWN;
+      for (size_t p = 0; method != nullptr && names[k] != nullptr && p < method->params.size();
+           ++p) {
+        if (equalIgnoringCase(method->params[p].name, names[k])) ids[k] = static_cast<DISPID>(p);
+      }
+      if (ids[k] == DISPID_UNKNOWN) allKnown = false;
+    }
+    return allKnown ? S_OK : DISP_E_UNKNOWNNAME;
+  }
+
+  static HRESULT CVN_STDMETHODCALLTYPE invoke(IDispatch* p, DISPID id, REFIID riid, LCID,
+                                              WORD flags, DISPPARAMS* params, VARIANT* result,
+                                              EXCEPINFO* exception, UINT* argError) {
+    if (!sameGuid(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    const MethodInfo* method = findMethod(Traits::methods(), id);
+    if (method == nullptr) return DISP_E_MEMBERNOTFOUND;
+    if (flags != DISPATCH_METHOD && flags != (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) {
+      return DISP_E_MEMBERNOTFOUND;
+    }
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    try {
+      Arguments args(*method, params != nullptr ? *params : none);
+      const Variant value = invokeMethod(*self(p)->comparer, *method, args);
+      if (result != nullptr) storeVariant(value, *result);
+      return S_OK;
+    } catch (const InvokeFailure& failure) {
+      if (failure.hasArgIndex && argError != nullptr) *argError = failure.argIndex;
+      return failure.hr;
+    } catch (const Error& error) {
+      fillException(exception, Traits::kSource, error);
+      return DISP_E_EXCEPTION;
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      return E_UNEXPECTED;
+    }
+  }
+
+  static constexpr IDispatchVtbl kVtbl = {queryInterface, addRef,        release, getTypeInfoCount,
+                                          getTypeInfo,    getIDsOfNames, invoke};
+
+  static IDispatch* create() noexcept {
+    auto* object = new (std::nothrow) DispatchObject{{&kVtbl}, {1}, nullptr};
+    if (object == nullptr) return nullptr;
+    object->comparer = new (std::nothrow) C();
+    if (object->comparer == nullptr) {
+      delete object;
+      return nullptr;
+    }
+    objectCreated();
+    return &object->iface;
+  }
+};
+
+static_assert(std::is_standard_layout_v<DispatchObject<Corvane>>);
+static_assert(std::is_standard_layout_v<DispatchObject<Corvane_old>>);
+
+}  // namespace
+
+IDispatch* newCorvaneObject() noexcept {
+  return DispatchObject<Corvane>::create();
+}
+IDispatch* newCorvaneOldObject() noexcept {
+  return DispatchObject<Corvane_old>::create();
+}
+
+}  // namespace cvn::automation
