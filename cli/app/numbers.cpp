@@ -1,0 +1,42 @@
+#include "app/numbers.hpp"
+
+#include <charconv>
+#include <limits>
+#include <string>
+
+#include "platform/error.hpp"
+
+namespace cvn::cli {
+namespace {
+
+template <typename T>
+T parseOption(std::string_view option, std::string_view text) {
+  const std::string detail = std::string(option) + " " + std::string(text);
+  const bool hasSign = text.starts_with('+') || text.starts_with('-');
+  const std::string_view magnitude = hasSign ? text.substr(1) : text;
+  if (magnitude.empty() || magnitude.find_first_not_of("0123456789") != std::string_view::npos) {
+    raise(kTypeMismatch, detail);
+  }
+  // from_chars takes a leading "-" but not "+".
+  const std::string_view digits = text.starts_with('+') ? magnitude : text;
+  int64_t value = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (ec == std::errc::result_out_of_range || value < std::numeric_limits<T>::min() ||
+      value > std::numeric_limits<T>::max()) {
+    raise(kOverflow, detail);
+  }
+  if (ec != std::errc() || end != digits.data() + digits.size()) raise(kTypeMismatch, detail);
+  return static_cast<T>(value);
+}
+
+}  // namespace
+
+int16_t parseInt16Option(std::string_view option, std::string_view text) {
+  return parseOption<int16_t>(option, text);
+}
+
+int32_t parseInt32Option(std::string_view option, std::string_view text) {
+  return parseOption<int32_t>(option, text);
+}
+
+}  // namespace cvn::cli

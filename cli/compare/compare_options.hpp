@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
+
+namespace cvn::cli {
+
+// The options of "cvn compare" as typed (bytes, not yet checked).
+struct CompareOptions {
+  std::string oldRoot;
+  std::string newRoot;
+  std::string db = "cvn.db";
+  std::string lang;
+  std::string comment;
+  std::string begin;
+  std::string end;
+  std::string threshold = "10";
+  std::string type = "2";
+  std::string session;
+  bool legacy = false;
+  bool sql = false;
+
+  // Set when the option was given, as an empty text is a valid marker.
+  CLI::Option* langOption = nullptr;
+  CLI::Option* commentOption = nullptr;
+  CLI::Option* beginOption = nullptr;
+  CLI::Option* endOption = nullptr;
+  CLI::Option* sessionOption = nullptr;
+
+  void addTo(CLI::App& app);
+};
+
+bool given(const CLI::Option* option);
+
+}  // namespace cvn::cli

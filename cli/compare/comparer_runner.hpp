@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "compare/run_plan.hpp"
+
+namespace cvn::cli {
+
+// The settings every run of one command shares.
+struct ComparisonSettings {
+  std::u16string oldRoot;  // absolute and normal, no trailing separator
+  std::u16string newRoot;
+  int16_t threshold = 10;
+  std::u16string compareType = u"2";
+  bool legacy = false;
+};
+
+// The statement list of one run: compareFileList on a fresh object of the chosen class.
+// Component failures pass through as cvn::Error.
+std::u16string runComparison(const ComparisonSettings& settings, const PlannedRun& run,
+                             int32_t sessionId);
+
+}  // namespace cvn::cli

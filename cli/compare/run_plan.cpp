@@ -1,0 +1,68 @@
+#include "compare/run_plan.hpp"
+
+#include "languages/language_table.hpp"
+#include "platform/utf.hpp"
+
+namespace cvn::cli {
+namespace {
+
+std::optional<size_t> languageOfPath(const std::u16string& path) {
+  const size_t slash = path.find_last_of(u'/');
+  const std::u16string_view name = slash == std::u16string::npos
+                                       ? std::u16string_view(path)
+                                       : std::u16string_view(path).substr(slash + 1);
+  return languageOfFileName(utf16ToUtf8(name));
+}
+
+// Sorts a listing into one bucket per language, keeping its order; returns the files
+// that no language claims.
+int64_t sortByLanguage(const std::vector<std::u16string>& files,
+                       std::vector<std::vector<std::u16string>>& buckets) {
+  int64_t unknown = 0;
+  for (const std::u16string& file : files) {
+    if (const auto language = languageOfPath(file)) {
+      buckets[*language].push_back(file);
+    } else {
+      ++unknown;
+    }
+  }
+  return unknown;
+}
+
+std::u16string fromUtf8(std::string_view text) {
+  return utf8ToUtf16(text);
+}
+
+}  // namespace
+
+Markers languageMarkers(size_t language) {
+  const Language& entry = languages()[language];
+  return {fromUtf8(entry.comment), fromUtf8(entry.begin), fromUtf8(entry.end)};
+}
+
+RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
+                       const std::vector<std::u16string>& newFiles) {
+  const size_t count = languages().size();
+  std::vector<std::vector<std::u16string>> oldBuckets(count);
+  std::vector<std::vector<std::u16string>> newBuckets(count);
+  RunPlan plan;
+  plan.unknownOld = sortByLanguage(oldFiles, oldBuckets);
+  plan.unknownNew = sortByLanguage(newFiles, newBuckets);
+  for (size_t k = 0; k < count; ++k) {
+    if (oldBuckets[k].empty() && newBuckets[k].empty()) continue;
+    const Language& entry = languages()[k];
+    plan.runs.push_back({std::string(entry.name), std::string(entry.key), languageMarkers(k),
+                         std::move(oldBuckets[k]), std::move(newBuckets[k])});
+  }
+  return plan;
+}
+
+RunPlan planSingleRun(std::string label, std::optional<std::string> languageKey, Markers markers,
+                      std::vector<std::u16string> oldFiles, std::vector<std::u16string> newFiles) {
+  RunPlan plan;
+  plan.runs.push_back({std::move(label), std::move(languageKey), std::move(markers),
+                       std::move(oldFiles), std::move(newFiles)});
+  return plan;
+}
+
+}  // namespace cvn::cli

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cvn::cli {
+
+// The comment markers of one run.
+struct Markers {
+  std::u16string comment;
+  std::u16string begin;
+  std::u16string end;
+};
+
+// One compareFileList call: its markers and the part of each listing it compares.
+struct PlannedRun {
+  std::string label;                       // shown in the summary
+  std::optional<std::string> languageKey;  // recorded with the run
+  Markers markers;
+  std::vector<std::u16string> oldFiles;
+  std::vector<std::u16string> newFiles;
+};
+
+struct RunPlan {
+  std::vector<PlannedRun> runs;
+  int64_t unknownOld = 0;
+  int64_t unknownNew = 0;
+};
+
+// One run per language of the table that has a file on either side, in table order, each
+// with the files its patterns claim, in listing order. Files no language claims are only
+// counted.
+RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
+                       const std::vector<std::u16string>& newFiles);
+
+// One run with every file.
+RunPlan planSingleRun(std::string label, std::optional<std::string> languageKey, Markers markers,
+                      std::vector<std::u16string> oldFiles, std::vector<std::u16string> newFiles);
+
+// The markers of a table entry.
+Markers languageMarkers(size_t language);
+
+}  // namespace cvn::cli

@@ -1,0 +1,193 @@
+#include "storage/sqlite_storage.hpp"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "storage/sqlite_statement.hpp"
+
+namespace cvn::cli {
+namespace {
+
+// All 20 columns of the current per-file statement; the legacy statement names the first
+// 12 and leaves the split columns NULL.
+constexpr std::string_view kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS file_compare_results (
+  sessionid INTEGER, filename TEXT, newlines INTEGER, deletedlines INTEGER,
+  samelines INTEGER, commentlinesinold INTEGER, changedlines INTEGER,
+  totallinesinold INTEGER, totallinesinnew INTEGER, commentlinesinnew INTEGER,
+  blanklinesinold INTEGER, blanklinesinnew INTEGER,
+  samelines_comments INTEGER, samelines_code INTEGER,
+  changedlines_comments INTEGER, changedlines_code INTEGER,
+  deletedlines_comments INTEGER, deletedlines_code INTEGER,
+  newlines_comments INTEGER, newlines_code INTEGER);
+CREATE TABLE IF NOT EXISTS dir_compare_results (
+  sessionid INTEGER, samefiles INTEGER, deletedfiles INTEGER, newfiles INTEGER,
+  oldpath TEXT, newpath TEXT);
+CREATE TABLE IF NOT EXISTS cvn_runs (
+  sessionid INTEGER NOT NULL, oldroot TEXT NOT NULL, newroot TEXT NOT NULL, language TEXT,
+  commentchar TEXT NOT NULL, multibegcomm TEXT NOT NULL, multiendcomm TEXT NOT NULL,
+  threshold INTEGER NOT NULL, comparetype TEXT NOT NULL,
+  comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), started TEXT NOT NULL);
+)sql";
+
+constexpr std::string_view kNextSession = R"sql(
+SELECT MAX(id) FROM (
+  SELECT MAX(sessionid) AS id FROM file_compare_results
+  UNION ALL SELECT MAX(sessionid) FROM dir_compare_results
+  UNION ALL SELECT MAX(sessionid) FROM cvn_runs))sql";
+
+constexpr std::string_view kInsertRun = R"sql(
+INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
+  multiendcomm, threshold, comparetype, comparer, started)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))sql";
+
+// SUM gives NULL over no rows, which reads as 0.
+constexpr std::string_view kFileTotals = R"sql(
+SELECT SUM(samelines), SUM(changedlines), SUM(deletedlines), SUM(newlines),
+  SUM(samelines_code), SUM(changedlines_code), SUM(deletedlines_code),
+  SUM(newlines_code), SUM(samelines_comments), SUM(changedlines_comments),
+  SUM(deletedlines_comments), SUM(newlines_comments),
+  SUM(blanklinesinold), SUM(blanklinesinnew)
+FROM file_compare_results WHERE sessionid = ?1 AND rowid > ?2)sql";
+
+constexpr std::string_view kDirTotals = R"sql(
+SELECT SUM(samefiles), SUM(deletedfiles), SUM(newfiles)
+FROM dir_compare_results WHERE sessionid = ?1 AND rowid > ?2)sql";
+
+bool pathExists(const std::string& path) {
+  struct stat st {};
+  // Anything but a clear "no such file" counts as existing, so it is never removed.
+  return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+int64_t largestRowid(sqlite3* db, std::string_view table, std::string_view context) {
+  SqliteStatement query(db, "SELECT COALESCE(MAX(rowid), 0) FROM " + std::string(table), context);
+  return query.step() ? query.columnInt64(0) : 0;
+}
+
+}  // namespace
+
+SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
+  created_ = !pathExists(path_);
+  const int result =
+      sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (result != SQLITE_OK) {
+    const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
+    rollback();
+    throw StorageError("cannot open database " + path_ + ": " + message);
+  }
+  // Another cvn writing the same file is waited for rather than failed.
+  sqlite3_busy_timeout(db_, 10000);
+  if (sqlite3_db_readonly(db_, "main") == 1) {
+    rollback();
+    throw StorageError(writeContext() + ": the file is read-only");
+  }
+}
+
+SqliteStorage::~SqliteStorage() {
+  rollback();
+}
+
+void SqliteStorage::begin() {
+  // IMMEDIATE takes the write lock now, so the session ids read below stay free.
+  executeSql(db_, "BEGIN IMMEDIATE", writeContext());
+  inTransaction_ = true;
+  executeSql(db_, kSchema, writeContext());
+  fileRowsBefore_ = largestRowid(db_, "file_compare_results", readContext());
+  dirRowsBefore_ = largestRowid(db_, "dir_compare_results", readContext());
+}
+
+int64_t SqliteStorage::nextSessionId() {
+  SqliteStatement query(db_, kNextSession, readContext());
+  if (!query.step() || query.columnIsNull(0)) return 1;
+  const int64_t largest = query.columnInt64(0);
+  return largest == INT64_MAX ? largest : largest + 1;
+}
+
+void SqliteStorage::executeStatements(std::string_view statements) {
+  // Text values cannot hold "|||" (the component refuses them), so every cut is a
+  // statement boundary.
+  constexpr std::string_view kSeparator = "|||";
+  while (!statements.empty()) {
+    const size_t cut = statements.find(kSeparator);
+    executeSql(db_, statements.substr(0, cut), writeContext());
+    if (cut == std::string_view::npos) break;
+    statements.remove_prefix(cut + kSeparator.size());
+  }
+}
+
+void SqliteStorage::recordRun(const RunRecord& run) {
+  SqliteStatement insert(db_, kInsertRun, writeContext());
+  insert.bind(1, int64_t{run.sessionId});
+  insert.bind(2, run.oldRoot);
+  insert.bind(3, run.newRoot);
+  if (run.language) {
+    insert.bind(4, *run.language);
+  } else {
+    insert.bindNull(4);
+  }
+  insert.bind(5, run.commentChar);
+  insert.bind(6, run.multiBegComm);
+  insert.bind(7, run.multiEndComm);
+  insert.bind(8, int64_t{run.threshold});
+  insert.bind(9, run.compareType);
+  insert.bind(10, std::string_view(run.legacy ? "legacy" : "current"));
+  insert.bind(11, run.started);
+  insert.step();
+}
+
+SessionTotals SqliteStorage::readTotals(int32_t sessionId) {
+  SessionTotals totals;
+  SqliteStatement files(db_, kFileTotals, readContext());
+  files.bind(1, int64_t{sessionId});
+  files.bind(2, fileRowsBefore_);
+  if (files.step()) {
+    int column = 0;
+    for (LineTotals* lines : {&totals.all, &totals.code, &totals.comments}) {
+      lines->same = files.columnInt64(column++);
+      lines->changed = files.columnInt64(column++);
+      lines->deleted = files.columnInt64(column++);
+      lines->added = files.columnInt64(column++);
+    }
+    totals.blankOld = files.columnInt64(column++);
+    totals.blankNew = files.columnInt64(column);
+  }
+  SqliteStatement folders(db_, kDirTotals, readContext());
+  folders.bind(1, int64_t{sessionId});
+  folders.bind(2, dirRowsBefore_);
+  if (folders.step()) {
+    totals.sameFiles = folders.columnInt64(0);
+    totals.deletedFiles = folders.columnInt64(1);
+    totals.newFiles = folders.columnInt64(2);
+  }
+  return totals;
+}
+
+void SqliteStorage::commit() {
+  executeSql(db_, "COMMIT", writeContext());
+  inTransaction_ = false;
+  created_ = false;
+}
+
+void SqliteStorage::rollback() noexcept {
+  if (db_ != nullptr && inTransaction_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  inTransaction_ = false;
+  close();
+  if (created_) {
+    // Nothing was committed to a file this command created: leave none behind.
+    ::unlink(path_.c_str());
+    ::unlink((path_ + "-journal").c_str());
+    created_ = false;
+  }
+}
+
+void SqliteStorage::close() noexcept {
+  if (db_ != nullptr) sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+}  // namespace cvn::cli

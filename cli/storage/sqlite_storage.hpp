@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "storage/storage.hpp"
+
+struct sqlite3;
+
+namespace cvn::cli {
+
+// The results in a SQLite file. A file that did not exist before the command is removed
+// again when the command rolls back, so a failed run leaves no trace.
+class SqliteStorage final : public Storage {
+ public:
+  explicit SqliteStorage(std::string path);
+  ~SqliteStorage() override;
+  SqliteStorage(const SqliteStorage&) = delete;
+  SqliteStorage& operator=(const SqliteStorage&) = delete;
+
+  const std::string& name() const override { return path_; }
+  void begin() override;
+  int64_t nextSessionId() override;
+  void executeStatements(std::string_view statements) override;
+  void recordRun(const RunRecord& run) override;
+  SessionTotals readTotals(int32_t sessionId) override;
+  void commit() override;
+  void rollback() noexcept override;
+
+ private:
+  std::string writeContext() const { return "cannot write database " + path_; }
+  std::string readContext() const { return "cannot read database " + path_; }
+  void close() noexcept;
+
+  std::string path_;
+  sqlite3* db_ = nullptr;
+  bool created_ = false;
+  bool inTransaction_ = false;
+  // The largest rowids before this transaction: rows above them are this command's.
+  int64_t fileRowsBefore_ = 0;
+  int64_t dirRowsBefore_ = 0;
+};
+
+}  // namespace cvn::cli

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace cvn::cli {
+
+// A failure of the results database; the message names the database.
+class StorageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One comparison run as the command's own table records it. Text is UTF-8 as the
+// component writes it (file name bytes that are not UTF-8 kept as they are).
+struct RunRecord {
+  int32_t sessionId = 0;
+  std::string oldRoot;
+  std::string newRoot;
+  std::optional<std::string> language;  // none when the markers were set by hand alone
+  std::string commentChar;
+  std::string multiBegComm;
+  std::string multiEndComm;
+  int16_t threshold = 0;
+  std::string compareType;
+  bool legacy = false;
+  std::string started;  // UTC, ISO 8601
+};
+
+// Line counts of one kind of line.
+struct LineTotals {
+  int64_t same = 0;
+  int64_t changed = 0;
+  int64_t deleted = 0;
+  int64_t added = 0;
+
+  LineTotals& operator+=(const LineTotals& other);
+};
+
+// The sums of one session's rows as the database holds them.
+struct SessionTotals {
+  int64_t sameFiles = 0;
+  int64_t deletedFiles = 0;
+  int64_t newFiles = 0;
+  LineTotals all;
+  LineTotals code;      // zero for legacy rows, which have no split
+  LineTotals comments;  // likewise
+  int64_t blankOld = 0;
+  int64_t blankNew = 0;
+
+  SessionTotals& operator+=(const SessionTotals& other);
+};
+
+// Where results go. A command uses one transaction: begin, writes and reads, then commit;
+// any failure calls rollback, after which the database is as it was before begin.
+class Storage {
+ public:
+  virtual ~Storage() = default;
+
+  // Names the database in messages.
+  virtual const std::string& name() const = 0;
+
+  // Starts the transaction and creates the tables that are missing.
+  virtual void begin() = 0;
+  // One more than the largest session id in the result tables and the run table; 1 when
+  // there is none. Wider than a session id, so the caller sees an overflow.
+  virtual int64_t nextSessionId() = 0;
+  // Runs a statement list of the component ("|||" after each statement) as it is.
+  virtual void executeStatements(std::string_view statements) = 0;
+  virtual void recordRun(const RunRecord& run) = 0;
+  // The sums of the rows this transaction wrote for a session.
+  virtual SessionTotals readTotals(int32_t sessionId) = 0;
+  virtual void commit() = 0;
+  // Never throws; safe to call at any point, also when begin was never reached.
+  virtual void rollback() noexcept = 0;
+};
+
+// Opens the storage a --db argument names: for now a SQLite file path. A failure to open
+// it is a StorageError.
+std::unique_ptr<Storage> openStorage(const std::string& location);
+
+}  // namespace cvn::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "storage/storage.hpp"
+
+namespace cvn::cli {
+
+// What a compare command reports, independent of how it is shown (table now; JSON and
+// CSV can render the same model).
+struct SummaryRow {
+  std::string label;  // the language's name, or what set the markers
+  int32_t sessionId = 0;
+  SessionTotals totals;
+};
+
+struct Summary {
+  std::string oldRoot;
+  std::string newRoot;
+  std::string database;
+  // False for the legacy comparer, whose rows have no code and comment split.
+  bool split = true;
+  std::vector<SummaryRow> rows;
+  // Files left out because no language claims their names.
+  int64_t unknownOld = 0;
+  int64_t unknownNew = 0;
+
+  SessionTotals total() const;
+};
+
+}  // namespace cvn::cli
