@@ -6,37 +6,8 @@
 #include "engine/file_pair.hpp"
 #include "engine/line_classifier.hpp"
 #include "engine/statements.hpp"
-#include "export/export_file.hpp"
-#include "export/save_dialog.hpp"
-#include "tree/file_matching.hpp"
 
 namespace cvn {
-
-std::u16string Corvane::SaveAFile(std::u16string& sInitDir, const std::u16string& sFileFilters,
-                           std::u16string& sTitle, int32_t& lParentHwnd) {
-  return cvn::SaveAFile(sInitDir, sFileFilters, sTitle, lParentHwnd);
-}
-
-int16_t Corvane::exportFile(const std::u16string& topheader, const std::u16string& topcontents,
-                       const std::u16string& fileheader, const std::u16string& filecontents) {
-  return cvn::exportFile(topheader, topcontents, fileheader, filecontents,
-                         [this](std::u16string& sInitDir, const std::u16string& sFileFilters,
-                                std::u16string& sTitle, int32_t& lParentHwnd) {
-                           return SaveAFile(sInitDir, sFileFilters, sTitle, lParentHwnd);
-                         });
-}
-
-ComparerContext Corvane::context() {
-  return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, strSQL};
-}
-
-std::u16string Corvane::getFileList(const std::u16string& path) {
-  return cvn::getFileList(scanState(), path);
-}
-
-std::optional<std::vector<std::u16string>> Corvane::listFiles(const std::u16string& path) {
-  return cvn::listFiles(scanState(), path);
-}
 
 std::u16string Corvane::compareFileList(
     const std::u16string& strRootDirectoryOne, const std::u16string& strRootDirectoryTwo,
@@ -63,27 +34,13 @@ std::u16string Corvane::compareFileList(
                                      sourceTwo,           commentChar_,        diffThershold_,
                                      optThree_,           sessionID_,          multiBegComm_,
                                      multiEndComm_,       compareType};
-  return cvn::compareFileList({context(), optThree}, args, work, progress_);
-}
-
-int16_t Corvane::matchFiles(const std::u16string& rootDirectorySource,
-                            const std::u16string& rootDirectoryCompare,
-                            const std::u16string& fileToMatch, const std::u16string& matchAgainst) {
-  return cvn::matchFiles(rootDirectorySource, rootDirectoryCompare, fileToMatch, matchAgainst);
+  return compareFileListWith(args, work);
 }
 
 std::u16string Corvane::compareMatchedFiles(const std::u16string& strRootDir,
                                             const std::u16string& fileOne,
                                             const std::u16string& fileTwo) {
   return cvn::compareMatchedFiles(context(), strRootDir, fileOne, fileTwo);
-}
-
-int16_t Corvane::checkFileExists(const std::u16string& filename) {
-  return cvn::checkFileExists(filename);
-}
-
-int16_t Corvane::checkDirExists(const std::u16string& directory) {
-  return cvn::checkDirExists(directory);
 }
 
 std::u16string Corvane::physicalCountOnly(const std::u16string& strDirRoot,
@@ -93,10 +50,6 @@ std::u16string Corvane::physicalCountOnly(const std::u16string& strDirRoot,
 
 PhysicalCounts Corvane::countFile(const std::u16string& fileToCount) {
   return cvn::countFile(context(), fileToCount);
-}
-
-void Corvane::scanDir(const std::u16string& strDir, const std::u16string& strFormat) {
-  cvn::scanDir(scanState(), strDir, strFormat);
 }
 
 int16_t Corvane::determineChangedLine(const std::u16string& string1, const std::u16string& string2,
@@ -121,24 +74,6 @@ void Corvane::insertFileCompareResults(Variant& a, Variant& b, Variant& c, Varia
   const std::array<Variant*, 19> values = {&a,  &b,  &c,  &d,  &e,  &f,  &g,  &h,  &i, &k,
                                            &l,  &a1, &a2, &b1, &b2, &c1, &c2, &d1, &d2};
   cvn::insertFileCompareResults(strSQL, sessionID, values);
-}
-
-void Corvane::insertDirCompareResults(Variant& a, Variant& b, Variant& c, Variant& d, Variant& e) {
-  const std::array<Variant*, 5> values = {&a, &b, &c, &d, &e};
-  cvn::insertDirCompareResults(strSQL, sessionID, values);
-}
-
-void Corvane::setSettings(const ComparerSettings& s) {
-  sessionID = s.sessionID;
-  commentChar = s.commentChar;
-  optThree = s.optThree;
-  diffThershold = s.diffThershold;
-  multiBegComm = s.multiBegComm;
-  multiEndComm = s.multiEndComm;
-}
-
-ComparerSettings Corvane::settings() const {
-  return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, optThree};
 }
 
 int32_t Corvane::isBlankLine(const std::u16string& line) {

@@ -1,0 +1,80 @@
+#include "component/comparer_object.hpp"
+
+#include <array>
+
+#include "engine/statements.hpp"
+#include "export/export_file.hpp"
+#include "export/save_dialog.hpp"
+#include "tree/file_matching.hpp"
+
+namespace cvn {
+
+std::u16string ComparerObject::SaveAFile(std::u16string& sInitDir,
+                                         const std::u16string& sFileFilters,
+                                         std::u16string& sTitle, int32_t& lParentHwnd) {
+  return cvn::SaveAFile(sInitDir, sFileFilters, sTitle, lParentHwnd);
+}
+
+std::u16string ComparerObject::getFileList(const std::u16string& path) {
+  return cvn::getFileList(scanState(), path);
+}
+
+std::optional<std::vector<std::u16string>> ComparerObject::listFiles(const std::u16string& path) {
+  return cvn::listFiles(scanState(), path);
+}
+
+int16_t ComparerObject::matchFiles(const std::u16string& rootDirectorySource,
+                                   const std::u16string& rootDirectoryCompare,
+                                   const std::u16string& fileToMatch,
+                                   const std::u16string& matchAgainst) {
+  return cvn::matchFiles(rootDirectorySource, rootDirectoryCompare, fileToMatch, matchAgainst);
+}
+
+void ComparerObject::insertDirCompareResults(Variant& a, Variant& b, Variant& c, Variant& d,
+                                             Variant& e) {
+  const std::array<Variant*, 5> values = {&a, &b, &c, &d, &e};
+  cvn::insertDirCompareResults(strSQL, sessionID, values);
+}
+
+int16_t ComparerObject::checkFileExists(const std::u16string& filename) {
+  return cvn::checkFileExists(filename);
+}
+
+int16_t ComparerObject::checkDirExists(const std::u16string& directory) {
+  return cvn::checkDirExists(directory);
+}
+
+int16_t ComparerObject::exportFile(const std::u16string& topheader,
+                                   const std::u16string& topcontents,
+                                   const std::u16string& fileheader,
+                                   const std::u16string& filecontents) {
+  return cvn::exportFile(topheader, topcontents, fileheader, filecontents,
+                         [this](std::u16string& sInitDir, const std::u16string& sFileFilters,
+                                std::u16string& sTitle, int32_t& lParentHwnd) {
+                           return SaveAFile(sInitDir, sFileFilters, sTitle, lParentHwnd);
+                         });
+}
+
+void ComparerObject::scanDir(const std::u16string& strDir, const std::u16string& strFormat) {
+  cvn::scanDir(scanState(), strDir, strFormat);
+}
+
+void ComparerObject::setSettings(const ComparerSettings& s) {
+  sessionID = s.sessionID;
+  commentChar = s.commentChar;
+  optThree = s.optThree;
+  diffThershold = s.diffThershold;
+  multiBegComm = s.multiBegComm;
+  multiEndComm = s.multiEndComm;
+}
+
+ComparerSettings ComparerObject::settings() const {
+  return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, optThree};
+}
+
+std::u16string ComparerObject::compareFileListWith(const DirectoryComparisonArgs& args,
+                                                   const FileWork& work) {
+  return cvn::compareFileList({context(), optThree}, args, work, progress_);
+}
+
+}  // namespace cvn
