@@ -98,21 +98,22 @@ void appendNumbers(std::u16string& out, const std::array<std::u16string, N>& num
   }
 }
 
-}  // namespace
-
-void insertFileCompareResults(std::u16string& strSQL, int32_t sessionID,
-                              std::span<Variant* const, 19> v) {
-  // Interface order: a b c d e f g h i k l a1 a2 b1 b2 c1 c2 d1 d2.
+// The per-file statements share their layout: the head, the session, the
+// quoted name, then the numbers of positions a..l (and a1..d2 for the current
+// form) in the order d c a e b g h f k l a1 a2 b1 b2 c1 c2 d1 d2.
+template <size_t N>
+void appendFileStatement(std::u16string& strSQL, int32_t sessionID, std::u16string_view head,
+                         std::span<Variant* const, N> v) {
+  constexpr std::array<size_t, 18> kOrder = {3,  2,  0,  4,  1,  6,  7,  5,  9,
+                                             10, 11, 12, 13, 14, 15, 16, 17, 18};
+  constexpr size_t kNumbers = N - 1;
   const std::u16string name = escapeTextValue(*v[8]);
-  constexpr std::array<size_t, 18> kOrder = {3, 2, 0, 4, 1, 6, 7, 5, 9, 10,
-                                             11, 12, 13, 14, 15, 16, 17, 18};
-  std::array<std::u16string, 18> numbers;
-  for (size_t k = 0; k < kOrder.size(); ++k) numbers[k] = numberText(*v[kOrder[k]]);
+  std::array<std::u16string, kNumbers> numbers;
+  for (size_t k = 0; k < kNumbers; ++k) numbers[k] = numberText(*v[kOrder[k]]);
 
   std::u16string statement;
-  statement.reserve(kFileHead.size() + kFileHeadSplit.size() + name.size() + 120);
-  statement += kFileHead;
-  statement += kFileHeadSplit;
+  statement.reserve(head.size() + name.size() + 16 + 8 * kNumbers);
+  statement += head;
   statement += kValuesOpen;
   statement += widen(std::to_string(sessionID));
   statement += u",'";
@@ -123,22 +124,17 @@ void insertFileCompareResults(std::u16string& strSQL, int32_t sessionID,
   strSQL += statement;
 }
 
-void insertLegacyFileCompareResults(std::u16string& strSQL, int32_t sessionID,
-                                    std::span<Variant* const, 11> v) {
-  const std::u16string name = escapeTextValue(*v[8]);
-  constexpr std::array<size_t, 10> kOrder = {3, 2, 0, 4, 1, 6, 7, 5, 9, 10};
-  std::array<std::u16string, 10> numbers;
-  for (size_t k = 0; k < kOrder.size(); ++k) numbers[k] = numberText(*v[kOrder[k]]);
+}  // namespace
 
-  std::u16string statement(kFileHead);
-  statement += kValuesOpen;
-  statement += widen(std::to_string(sessionID));
-  statement += u",'";
-  statement += name;
-  statement += u"',";
-  appendNumbers(statement, numbers);
-  statement += u")|||";
-  strSQL += statement;
+void insertFileCompareResults(std::u16string& strSQL, int32_t sessionID,
+                              std::span<Variant* const, 19> values) {
+  static const std::u16string head = std::u16string(kFileHead) + std::u16string(kFileHeadSplit);
+  appendFileStatement<19>(strSQL, sessionID, head, values);
+}
+
+void insertLegacyFileCompareResults(std::u16string& strSQL, int32_t sessionID,
+                                    std::span<Variant* const, 11> values) {
+  appendFileStatement<11>(strSQL, sessionID, kFileHead, values);
 }
 
 void insertDirCompareResults(std::u16string& strSQL, int32_t sessionID,
