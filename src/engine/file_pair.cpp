@@ -1,5 +1,6 @@
 #include "engine/file_pair.hpp"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -65,6 +66,13 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
   return counts;
 }
 
+CategoryCounts unchangedCategory(const CategoryLines& lines) {
+  CategoryCounts counts;
+  counts.linesOne = counts.linesTwo = counts.same = static_cast<int32_t>(lines.lines.size());
+  counts.blankOne = counts.blankTwo = lines.blank;
+  return counts;
+}
+
 std::u16string decimal(int32_t value) {
   const std::string text = std::to_string(value);
   return std::u16string(text.begin(), text.end());
@@ -84,6 +92,10 @@ FilePairCounts compareLines(std::span<const std::string_view> linesOne,
   // Each file starts outside a multi-line comment: the new file's counts never
   // depend on how the old file ends.
   const ClassifiedFile one = classifyFile(linesOne, markers);
+  if (std::equal(linesOne.begin(), linesOne.end(), linesTwo.begin(), linesTwo.end())) {
+    // Unchanged files: every line pairs with its own copy in the identical pass.
+    return {unchangedCategory(one.comment), unchangedCategory(one.code)};
+  }
   const ClassifiedFile two = classifyFile(linesTwo, markers);
   return {compareCategory(one.comment, two.comment, context.diffThershold),
           compareCategory(one.code, two.code, context.diffThershold)};

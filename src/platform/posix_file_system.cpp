@@ -95,10 +95,11 @@ class PosixFileSystem final : public FileSystem {
     if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
     if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
 
-    std::vector<char> bytes(static_cast<size_t>(st.st_size));
+    // One byte more than the size, so that the end shows without another read.
+    std::vector<char> bytes(static_cast<size_t>(st.st_size) + 1);
     size_t done = 0;
     for (;;) {
-      if (done == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
+      if (done == bytes.size()) bytes.resize(bytes.size() * 2);  // the file grew
       const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;

@@ -111,7 +111,9 @@ TEST(CompareLines, FastPairingEqualsTheLiteralAlgorithm) {
       {u"//", u"/*", u"/*"}, {u"\u00E9", u"\u20AC", u"\r"}, {u"\u0100", u"/*", u"*/"}};
   for (int round = 0; round < 3000; ++round) {
     const std::string one = randomFile(random, static_cast<int>(random() % 30));
-    const std::string two = randomFile(random, static_cast<int>(random() % 30));
+    // Now and then an unchanged file, which takes a shortcut.
+    const std::string two =
+        random() % 8 == 0 ? one : randomFile(random, static_cast<int>(random() % 30));
     Fields f;
     const auto& markers = markerSets[random() % markerSets.size()];
     f.commentChar = markers[0];
