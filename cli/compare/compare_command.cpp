@@ -3,22 +3,30 @@
 #include <fmt/chrono.h>
 #include <fmt/format.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <ctime>
 #include <limits>
+#include <memory>
 
 #include "app/failure.hpp"
+#include "app/interrupt.hpp"
 #include "app/numbers.hpp"
 #include "app/paths.hpp"
 #include "compare/compare_options.hpp"
 #include "compare/comparer_runner.hpp"
+#include "compare/file_filter.hpp"
+#include "compare/git_export.hpp"
+#include "compare/progress_bar.hpp"
+#include "compare/storable_text.hpp"
 #include "compare/tree_listing.hpp"
 #include "component/corvane.hpp"
 #include "languages/language_table.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
 #include "storage/storage.hpp"
-#include "summary/table_renderer.hpp"
+#include "summary/summary_format.hpp"
 
 namespace cvn::cli {
 namespace {
@@ -55,6 +63,13 @@ std::string utcNow() {
   return fmt::format("{:%Y-%m-%dT%H:%M:%SZ}", fmt::gmtime(std::time(nullptr)));
 }
 
+// Where the trees came from when they are revisions of a git repository.
+struct GitSource {
+  std::string repository;  // absolute
+  std::string oldRevision;
+  std::string newRevision;
+};
+
 class CompareCommand final : public Command {
  public:
   std::string_view name() const override { return "compare"; }
@@ -65,20 +80,37 @@ class CompareCommand final : public Command {
   void run() override;
 
  private:
+  void compare();
+  void readOptions();
   RunPlan plan(std::vector<std::u16string> oldFiles, std::vector<std::u16string> newFiles) const;
-  void printStatements(const RunPlan& plan, int32_t firstSession) const;
-  void store(const RunPlan& plan, const std::string& started) const;
+  void printStatements(const RunPlan& plan, int32_t firstSession, ProgressBar& bar) const;
+  void store(const RunPlan& plan, const std::string& started, ProgressBar& bar) const;
   RunRecord record(const PlannedRun& run, int32_t sessionId, const std::string& started) const;
+  ProgressCallback progressFor(const RunPlan& plan, size_t run, ProgressBar& bar) const;
 
   CompareOptions options_;
   ComparisonSettings settings_;
   std::optional<size_t> language_;
   std::optional<int32_t> session_;
+  SummaryFormat format_ = SummaryFormat::kTable;
+  FileFilter filter_;
+  std::optional<GitSource> git_;
+  // The roots as the summary shows them.
+  std::string shownOld_;
+  std::string shownNew_;
 };
 
 void CompareCommand::run() {
-  const std::string started = utcNow();
-  // Options first, so that a bad one fails before any file is read.
+  InterruptGuard interrupts;
+  try {
+    compare();
+  } catch (const Interrupted& stop) {
+    // Everything is cleaned up by now: end the way the signal asked for.
+    interrupts.endBy(stop.signal());
+  }
+}
+
+void CompareCommand::readOptions() {
   settings_.threshold = parseInt16Option("--threshold", options_.threshold);
   if (given(options_.sessionOption)) session_ = parseInt32Option("--session", options_.session);
   settings_.compareType = utf8ToUtf16(options_.type);
@@ -91,17 +123,49 @@ void CompareCommand::run() {
     }
   }
   if (!options_.sql && options_.db.empty()) throw CommandError("--db: the path is empty");
+  format_ = summaryFormatNamed(options_.format);
+  filter_ = {options_.match, options_.excludeDir};
+  if (given(options_.gitOption)) {
+    git_ = GitSource{normalRoot(options_.git.at(0)), options_.git.at(1), options_.git.at(2)};
+  } else if (!given(options_.oldOption) || !given(options_.newOption)) {
+    throw CommandError("compare needs the folders old and new, or --git REPO REV1 REV2");
+  }
+}
 
-  settings_.oldRoot = checkedRoot(options_.oldRoot);
-  settings_.newRoot = checkedRoot(options_.newRoot);
-  std::vector<std::u16string> oldFiles = listTree(settings_.oldRoot);
-  std::vector<std::u16string> newFiles = listTree(settings_.newRoot);
-  const RunPlan runs = plan(std::move(oldFiles), std::move(newFiles));
+void CompareCommand::compare() {
+  const std::string started = utcNow();
+  // Options first, so that a bad one fails before any file is read.
+  readOptions();
 
-  if (options_.sql) {
-    printStatements(runs, firstSessionId(session_.value_or(1), runs.runs.size()));
+  // Exported trees are removed when this function ends, however it ends.
+  std::unique_ptr<GitExport> oldExport;
+  std::unique_ptr<GitExport> newExport;
+  if (git_) {
+    oldExport = std::make_unique<GitExport>(git_->repository, git_->oldRevision);
+    newExport = std::make_unique<GitExport>(git_->repository, git_->newRevision);
+    settings_.oldRoot = checkedRoot(oldExport->root());
+    settings_.newRoot = checkedRoot(newExport->root());
+    shownOld_ = fmt::format("{} at {}", git_->repository, git_->oldRevision);
+    shownNew_ = fmt::format("{} at {}", git_->repository, git_->newRevision);
   } else {
-    store(runs, started);
+    settings_.oldRoot = checkedRoot(options_.oldRoot);
+    settings_.newRoot = checkedRoot(options_.newRoot);
+    shownOld_ = utf16ToUtf8(settings_.oldRoot);
+    shownNew_ = utf16ToUtf8(settings_.newRoot);
+  }
+  std::vector<std::u16string> oldFiles =
+      filterFiles(listTree(settings_.oldRoot), settings_.oldRoot, filter_);
+  std::vector<std::u16string> newFiles =
+      filterFiles(listTree(settings_.newRoot), settings_.newRoot, filter_);
+  const RunPlan runs = plan(std::move(oldFiles), std::move(newFiles));
+  throwIfInterrupted();
+
+  ProgressBar bar(STDERR_FILENO, !options_.quiet && ::isatty(STDERR_FILENO) == 1);
+  bar.setRoots(settings_.oldRoot, settings_.newRoot);
+  if (options_.sql) {
+    printStatements(runs, firstSessionId(session_.value_or(1), runs.runs.size()), bar);
+  } else {
+    store(runs, started, bar);
   }
 }
 
@@ -125,33 +189,61 @@ RunPlan CompareCommand::plan(std::vector<std::u16string> oldFiles,
                        std::move(newFiles));
 }
 
-void CompareCommand::printStatements(const RunPlan& plan, int32_t firstSession) const {
+ProgressCallback CompareCommand::progressFor(const RunPlan& plan, size_t run,
+                                             ProgressBar& bar) const {
+  std::string label = plan.runs[run].label;
+  if (plan.runs.size() > 1) label = fmt::format("[{}/{}] {}", run + 1, plan.runs.size(), label);
+  // Called before each file: also the point where a signal stops the comparison.
+  return [&bar, label = std::move(label)](int64_t done, int64_t total, const std::u16string& file) {
+    throwIfInterrupted();
+    bar.update(label, done, total, file);
+  };
+}
+
+void CompareCommand::printStatements(const RunPlan& plan, int32_t firstSession,
+                                     ProgressBar& bar) const {
   // Everything is compared before anything is written: a failure prints no statement.
   std::string statements;
   for (size_t k = 0; k < plan.runs.size(); ++k) {
     statements +=
-        utf16ToUtf8(runComparison(settings_, plan.runs[k], firstSession + static_cast<int32_t>(k)));
+        utf16ToUtf8(runComparison(settings_, plan.runs[k], firstSession + static_cast<int32_t>(k),
+                                  progressFor(plan, k, bar)));
   }
+  bar.clear();
   writeOut(statements);
 }
 
 RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
                                  const std::string& started) const {
-  return {sessionId,
-          utf16ToUtf8(settings_.oldRoot),
-          utf16ToUtf8(settings_.newRoot),
-          run.languageKey,
-          utf16ToUtf8(run.markers.comment),
-          utf16ToUtf8(run.markers.begin),
-          utf16ToUtf8(run.markers.end),
-          settings_.threshold,
-          utf16ToUtf8(settings_.compareType),
-          settings_.legacy,
-          started};
+  RunRecord record{sessionId,
+                   utf16ToUtf8(settings_.oldRoot),
+                   utf16ToUtf8(settings_.newRoot),
+                   run.languageKey,
+                   utf16ToUtf8(run.markers.comment),
+                   utf16ToUtf8(run.markers.begin),
+                   utf16ToUtf8(run.markers.end),
+                   settings_.threshold,
+                   utf16ToUtf8(settings_.compareType),
+                   settings_.legacy,
+                   started,
+                   {},
+                   {},
+                   {}};
+  if (git_) {
+    record.gitRepo = git_->repository;
+    record.oldRevision = git_->oldRevision;
+    record.newRevision = git_->newRevision;
+  }
+  return record;
 }
 
-void CompareCommand::store(const RunPlan& plan, const std::string& started) const {
+void CompareCommand::store(const RunPlan& plan, const std::string& started,
+                           ProgressBar& bar) const {
   const std::unique_ptr<Storage> storage = openStorage(options_.db);
+  std::vector<RunRecord> records;
+  for (const PlannedRun& run : plan.runs) records.push_back(record(run, 0, started));
+  checkStorable(*storage, settings_, plan, records);
+
   Summary summary;
   try {
     storage->begin();
@@ -159,26 +251,32 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started) cons
     const int32_t first = firstSessionId(next, plan.runs.size());
     for (size_t k = 0; k < plan.runs.size(); ++k) {
       const int32_t id = first + static_cast<int32_t>(k);
-      storage->executeStatements(utf16ToUtf8(runComparison(settings_, plan.runs[k], id)));
-      storage->recordRun(record(plan.runs[k], id, started));
+      storage->executeStatements(
+          utf16ToUtf8(runComparison(settings_, plan.runs[k], id, progressFor(plan, k, bar))));
+      records[k].sessionId = id;
+      storage->recordRun(records[k]);
     }
     // Read back, so the summary shows what the database holds.
     for (size_t k = 0; k < plan.runs.size(); ++k) {
       const int32_t id = first + static_cast<int32_t>(k);
-      summary.rows.push_back({plan.runs[k].label, id, storage->readTotals(id)});
+      summary.rows.push_back(
+          {plan.runs[k].label, plan.runs[k].languageKey, id, storage->readTotals(id)});
     }
+    throwIfInterrupted();
     storage->commit();
   } catch (...) {
     storage->rollback();
     throw;
   }
-  summary.oldRoot = utf16ToUtf8(settings_.oldRoot);
-  summary.newRoot = utf16ToUtf8(settings_.newRoot);
+  bar.clear();
+  if (options_.quiet) return;
+  summary.oldRoot = shownOld_;
+  summary.newRoot = shownNew_;
   summary.database = storage->name();
   summary.split = !settings_.legacy;
   summary.unknownOld = plan.unknownOld;
   summary.unknownNew = plan.unknownNew;
-  writeOut(renderSummaryTable(summary));
+  writeOut(renderSummary(summary, format_));
 }
 
 }  // namespace

@@ -24,10 +24,19 @@ bool given(const CLI::Option* option) {
 }
 
 void CompareOptions::addTo(CLI::App& app) {
-  app.add_option("old", oldRoot, "Folder of the old version")->required();
-  app.add_option("new", newRoot, "Folder of the new version")->required();
-  CLI::Option* dbOption =
-      app.add_option("--db", db, "SQLite file that receives the results (default: cvn.db)");
+  // Not required as such: --git takes their place.
+  oldOption = app.add_option("old", oldRoot, "Folder of the old version");
+  newOption = app.add_option("new", newRoot, "Folder of the new version");
+  gitOption = app.add_option("--git", git,
+                             "Compare two revisions of a git repository instead of two folders")
+                  ->expected(3)
+                  ->type_name("REPO REV1 REV2")
+                  ->excludes(oldOption)
+                  ->excludes(newOption);
+  CLI::Option* dbOption = app.add_option(
+      "--db", db,
+      "Where the results go: a SQLite file (default: cvn.db), or a PostgreSQL database as a "
+      "postgresql:// URI or a libpq \"key=value ...\" string");
   langOption = app.add_option(
       "--lang", lang,
       fmt::format("Compare every file with one language's markers; one of: {}", languageKeys()));
@@ -38,8 +47,22 @@ void CompareOptions::addTo(CLI::App& app) {
   app.add_option("--type", type, "1 counts matched files, 2 compares them (default: 2)");
   sessionOption = app.add_option(
       "--session", session, "First session id, 32-bit (default: one more than the largest stored)");
+  // One value per occurrence, so that the folders after it stay positional.
+  app.add_option("--match", match,
+                 "Keep only files whose name matches this pattern (fnmatch; repeatable)")
+      ->allow_extra_args(false)
+      ->type_name("GLOB");
+  app.add_option("--exclude-dir", excludeDir, "Skip folders of this name at any depth (repeatable)")
+      ->allow_extra_args(false)
+      ->type_name("NAME");
   app.add_flag("--legacy", legacy, "Compare with the legacy class Corvane_old");
-  app.add_flag("--sql", sql, "Print the statement list instead of storing it")->excludes(dbOption);
+  CLI::Option* sqlOption =
+      app.add_flag("--sql", sql, "Print the statement list instead of storing it")
+          ->excludes(dbOption);
+  app.add_option("--format", format, "Form of the summary: table (default), json or csv")
+      ->check(CLI::IsMember({"table", "json", "csv"}))
+      ->excludes(sqlOption);
+  app.add_flag("--quiet", quiet, "Print neither the summary nor the progress display");
 }
 
 }  // namespace cvn::cli

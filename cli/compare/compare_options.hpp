@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -21,15 +22,23 @@ struct CompareOptions {
   std::string threshold = "10";
   std::string type = "2";
   std::string session;
+  std::string format = "table";
+  std::vector<std::string> match;
+  std::vector<std::string> excludeDir;
+  std::vector<std::string> git;  // REPO REV1 REV2
   bool legacy = false;
   bool sql = false;
+  bool quiet = false;
 
   // Set when the option was given, as an empty text is a valid marker.
+  CLI::Option* oldOption = nullptr;
+  CLI::Option* newOption = nullptr;
   CLI::Option* langOption = nullptr;
   CLI::Option* commentOption = nullptr;
   CLI::Option* beginOption = nullptr;
   CLI::Option* endOption = nullptr;
   CLI::Option* sessionOption = nullptr;
+  CLI::Option* gitOption = nullptr;
 
   void addTo(CLI::App& app);
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compare/run_plan.hpp"
+#include "tree/directory_comparison.hpp"
 
 namespace cvn::cli {
 
@@ -16,9 +17,10 @@ struct ComparisonSettings {
   bool legacy = false;
 };
 
-// The statement list of one run: compareFileList on a fresh object of the chosen class.
-// Component failures pass through as cvn::Error.
+// The statement list of one run: compareFileList on a fresh object of the chosen class,
+// which reports its progress to the callback (that may throw to stop it). Component
+// failures pass through as cvn::Error.
 std::u16string runComparison(const ComparisonSettings& settings, const PlannedRun& run,
-                             int32_t sessionId);
+                             int32_t sessionId, const ProgressCallback& progress = {});
 
 }  // namespace cvn::cli

@@ -1,14 +1,16 @@
+#include "storage/postgres_storage.hpp"
 #include "storage/sqlite_storage.hpp"
 #include "storage/storage.hpp"
 
 namespace cvn::cli {
 
+bool isPostgresLocation(const std::string& location) {
+  return location.starts_with("postgresql://") || location.starts_with("postgres://") ||
+         location.find('=') != std::string::npos;
+}
+
 std::unique_ptr<Storage> openStorage(const std::string& location) {
-  // Back ends are chosen by the form of the location; anything else is a SQLite file.
-  if (location.starts_with("postgresql://") || location.starts_with("postgres://")) {
-    throw StorageError("cannot open database " + location +
-                       ": this build stores results in SQLite files only");
-  }
+  if (isPostgresLocation(location)) return std::make_unique<PostgresStorage>(location);
   return std::make_unique<SqliteStorage>(location);
 }
 

@@ -61,6 +61,12 @@ int64_t SqliteStatement::columnInt64(int column) const {
   return sqlite3_column_int64(statement_, column);
 }
 
+std::string SqliteStatement::columnText(int column) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+  if (text == nullptr) return {};
+  return {text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))};
+}
+
 bool SqliteStatement::columnIsNull(int column) const {
   return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }

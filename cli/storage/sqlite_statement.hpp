@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 struct sqlite3;
@@ -24,6 +25,7 @@ class SqliteStatement {
   // True while a row is available.
   bool step();
   int64_t columnInt64(int column) const;
+  std::string columnText(int column) const;
   bool columnIsNull(int column) const;
 
  private:

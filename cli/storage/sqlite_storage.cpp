@@ -5,45 +5,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <set>
 #include <utility>
 
+#include "storage/insert_batches.hpp"
+#include "storage/schema.hpp"
 #include "storage/sqlite_statement.hpp"
 
 namespace cvn::cli {
 namespace {
 
-// All 20 columns of the current per-file statement; the legacy statement names the first
-// 12 and leaves the split columns NULL.
-constexpr std::string_view kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS file_compare_results (
-  sessionid INTEGER, filename TEXT, newlines INTEGER, deletedlines INTEGER,
-  samelines INTEGER, commentlinesinold INTEGER, changedlines INTEGER,
-  totallinesinold INTEGER, totallinesinnew INTEGER, commentlinesinnew INTEGER,
-  blanklinesinold INTEGER, blanklinesinnew INTEGER,
-  samelines_comments INTEGER, samelines_code INTEGER,
-  changedlines_comments INTEGER, changedlines_code INTEGER,
-  deletedlines_comments INTEGER, deletedlines_code INTEGER,
-  newlines_comments INTEGER, newlines_code INTEGER);
-CREATE TABLE IF NOT EXISTS dir_compare_results (
-  sessionid INTEGER, samefiles INTEGER, deletedfiles INTEGER, newfiles INTEGER,
-  oldpath TEXT, newpath TEXT);
-CREATE TABLE IF NOT EXISTS cvn_runs (
-  sessionid INTEGER NOT NULL, oldroot TEXT NOT NULL, newroot TEXT NOT NULL, language TEXT,
-  commentchar TEXT NOT NULL, multibegcomm TEXT NOT NULL, multiendcomm TEXT NOT NULL,
-  threshold INTEGER NOT NULL, comparetype TEXT NOT NULL,
-  comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), started TEXT NOT NULL);
-)sql";
-
-constexpr std::string_view kNextSession = R"sql(
-SELECT MAX(id) FROM (
-  SELECT MAX(sessionid) AS id FROM file_compare_results
-  UNION ALL SELECT MAX(sessionid) FROM dir_compare_results
-  UNION ALL SELECT MAX(sessionid) FROM cvn_runs))sql";
-
 constexpr std::string_view kInsertRun = R"sql(
 INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
-  multiendcomm, threshold, comparetype, comparer, started)
-VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))sql";
+  multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14))sql";
 
 // SUM gives NULL over no rows, which reads as 0.
 constexpr std::string_view kFileTotals = R"sql(
@@ -67,6 +42,28 @@ bool pathExists(const std::string& path) {
 int64_t largestRowid(sqlite3* db, std::string_view table, std::string_view context) {
   SqliteStatement query(db, "SELECT COALESCE(MAX(rowid), 0) FROM " + std::string(table), context);
   return query.step() ? query.columnInt64(0) : 0;
+}
+
+// A database made by an earlier cvn lacks the newer columns of cvn_runs.
+void addMissingRunColumns(sqlite3* db, std::string_view context) {
+  std::set<std::string, std::less<>> present;
+  SqliteStatement columns(db, "SELECT name FROM pragma_table_info('cvn_runs')", context);
+  while (columns.step()) present.insert(columns.columnText(0));
+  for (const AddedColumn& column : kAddedRunColumns) {
+    if (present.contains(column.name)) continue;
+    executeSql(db,
+               "ALTER TABLE cvn_runs ADD COLUMN " + std::string(column.name) + " " +
+                   std::string(column.type),
+               context);
+  }
+}
+
+void bindOptional(SqliteStatement& statement, int index, const std::optional<std::string>& text) {
+  if (text) {
+    statement.bind(index, *text);
+  } else {
+    statement.bindNull(index);
+  }
 }
 
 }  // namespace
@@ -96,13 +93,14 @@ void SqliteStorage::begin() {
   // IMMEDIATE takes the write lock now, so the session ids read below stay free.
   executeSql(db_, "BEGIN IMMEDIATE", writeContext());
   inTransaction_ = true;
-  executeSql(db_, kSchema, writeContext());
+  executeSql(db_, kCreateTables, writeContext());
+  addMissingRunColumns(db_, writeContext());
   fileRowsBefore_ = largestRowid(db_, "file_compare_results", readContext());
   dirRowsBefore_ = largestRowid(db_, "dir_compare_results", readContext());
 }
 
 int64_t SqliteStorage::nextSessionId() {
-  SqliteStatement query(db_, kNextSession, readContext());
+  SqliteStatement query(db_, kLargestSessionQuery, readContext());
   if (!query.step() || query.columnIsNull(0)) return 1;
   const int64_t largest = query.columnInt64(0);
   return largest == INT64_MAX ? largest : largest + 1;
@@ -112,12 +110,15 @@ void SqliteStorage::executeStatements(std::string_view statements) {
   // Text values cannot hold "|||" (the component refuses them), so every cut is a
   // statement boundary.
   constexpr std::string_view kSeparator = "|||";
+  const std::string context = writeContext();
+  InsertBatches batches([&](std::string_view sql) { executeSql(db_, sql, context); });
   while (!statements.empty()) {
     const size_t cut = statements.find(kSeparator);
-    executeSql(db_, statements.substr(0, cut), writeContext());
+    batches.add(statements.substr(0, cut));
     if (cut == std::string_view::npos) break;
     statements.remove_prefix(cut + kSeparator.size());
   }
+  batches.flush();
 }
 
 void SqliteStorage::recordRun(const RunRecord& run) {
@@ -125,11 +126,7 @@ void SqliteStorage::recordRun(const RunRecord& run) {
   insert.bind(1, int64_t{run.sessionId});
   insert.bind(2, run.oldRoot);
   insert.bind(3, run.newRoot);
-  if (run.language) {
-    insert.bind(4, *run.language);
-  } else {
-    insert.bindNull(4);
-  }
+  bindOptional(insert, 4, run.language);
   insert.bind(5, run.commentChar);
   insert.bind(6, run.multiBegComm);
   insert.bind(7, run.multiEndComm);
@@ -137,6 +134,9 @@ void SqliteStorage::recordRun(const RunRecord& run) {
   insert.bind(9, run.compareType);
   insert.bind(10, std::string_view(run.legacy ? "legacy" : "current"));
   insert.bind(11, run.started);
+  bindOptional(insert, 12, run.gitRepo);
+  bindOptional(insert, 13, run.oldRevision);
+  bindOptional(insert, 14, run.newRevision);
   insert.step();
 }
 

@@ -29,6 +29,10 @@ struct RunRecord {
   std::string compareType;
   bool legacy = false;
   std::string started;  // UTC, ISO 8601
+  // Set when the trees were revisions of a git repository.
+  std::optional<std::string> gitRepo;
+  std::optional<std::string> oldRevision;
+  std::optional<std::string> newRevision;
 };
 
 // Line counts of one kind of line.
@@ -61,15 +65,18 @@ class Storage {
  public:
   virtual ~Storage() = default;
 
-  // Names the database in messages.
+  // Names the database in messages; never shows a password.
   virtual const std::string& name() const = 0;
+  // True when text must be valid UTF-8 to be stored; file names need not be.
+  virtual bool requiresUtf8() const { return false; }
 
   // Starts the transaction and creates the tables that are missing.
   virtual void begin() = 0;
   // One more than the largest session id in the result tables and the run table; 1 when
   // there is none. Wider than a session id, so the caller sees an overflow.
   virtual int64_t nextSessionId() = 0;
-  // Runs a statement list of the component ("|||" after each statement) as it is.
+  // Runs a statement list of the component ("|||" after each statement): the rows it
+  // stores are the statements' rows, in their order.
   virtual void executeStatements(std::string_view statements) = 0;
   virtual void recordRun(const RunRecord& run) = 0;
   // The sums of the rows this transaction wrote for a session.
@@ -79,8 +86,10 @@ class Storage {
   virtual void rollback() noexcept = 0;
 };
 
-// Opens the storage a --db argument names: for now a SQLite file path. A failure to open
-// it is a StorageError.
+// Opens the storage a --db argument names: a PostgreSQL connection string (a
+// postgresql:// or postgres:// URI, or libpq's "key=value" form, told by its "="), otherwise
+// a SQLite file path. A failure to open it is a StorageError.
 std::unique_ptr<Storage> openStorage(const std::string& location);
+bool isPostgresLocation(const std::string& location);
 
 }  // namespace cvn::cli

@@ -9,10 +9,10 @@
 
 namespace cvn::cli {
 
-// What a compare command reports, independent of how it is shown (table now; JSON and
-// CSV can render the same model).
+// What a compare command reports, independent of how it is shown (a table, JSON or CSV).
 struct SummaryRow {
-  std::string label;  // the language's name, or what set the markers
+  std::string label;               // the language's name, or what set the markers
+  std::optional<std::string> key;  // the language's key; none for markers set by hand
   int32_t sessionId = 0;
   SessionTotals totals;
 };

@@ -1,0 +1,130 @@
+#include "export/run_reader.hpp"
+
+#include <fmt/format.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "app/failure.hpp"
+#include "storage/storage.hpp"
+
+namespace cvn::cli {
+namespace {
+
+struct CloseDatabase {
+  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct FinalizeStatement {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+class SessionQuery {
+ public:
+  SessionQuery(sqlite3* db, const std::string& name) : db_(db), name_(name) {}
+
+  // The rows of a query, each value as text; ?1, when the query has it, is the session id.
+  std::vector<StoredRow> rows(const std::string& sql, int32_t sessionId, int columns) const {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) fail();
+    const Statement statement(raw);
+    if (sqlite3_bind_parameter_count(raw) > 0) sqlite3_bind_int64(raw, 1, sessionId);
+    std::vector<StoredRow> result;
+    for (;;) {
+      const int step = sqlite3_step(raw);
+      if (step == SQLITE_DONE) return result;
+      if (step != SQLITE_ROW) fail();
+      StoredRow& row = result.emplace_back();
+      for (int column = 0; column < columns; ++column) row.push_back(text(raw, column));
+    }
+  }
+
+  void execute(const char* sql) const {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail();
+  }
+
+  [[noreturn]] void fail() const {
+    throw CommandError(fmt::format("cannot read database {}: {}", name_, sqlite3_errmsg(db_)));
+  }
+
+ private:
+  static std::string text(sqlite3_stmt* statement, int column) {
+    const auto* bytes = sqlite3_column_text(statement, column);
+    if (bytes == nullptr) return {};
+    return {reinterpret_cast<const char*>(bytes),
+            static_cast<size_t>(sqlite3_column_bytes(statement, column))};
+  }
+
+  sqlite3* db_;
+  const std::string& name_;
+};
+
+template <size_t N>
+std::string columnList(const std::array<std::string_view, N>& columns) {
+  return fmt::format("{}", fmt::join(columns, ", "));
+}
+
+Database openReadOnly(const std::string& database) {
+  // The location is not repeated: a PostgreSQL one may hold a password.
+  if (isPostgresLocation(database)) {
+    throw CommandError("--db: export reads SQLite files only, not PostgreSQL");
+  }
+  struct stat st {};
+  // SQLite's own message for a missing file ("unable to open database file") says less.
+  if (::stat(database.c_str(), &st) != 0 && errno == ENOENT) {
+    throw CommandError(fmt::format("cannot open database {}: no such file", database));
+  }
+  sqlite3* raw = nullptr;
+  const int result = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  Database db(raw);
+  if (result != SQLITE_OK) {
+    throw CommandError(fmt::format("cannot open database {}: {}", database,
+                                   raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(result)));
+  }
+  // A compare writing the same file is waited for, as compare waits for another.
+  sqlite3_busy_timeout(raw, 10000);
+  return db;
+}
+
+}  // namespace
+
+StoredSession readStoredSession(const std::string& database, int32_t sessionId) {
+  const Database db = openReadOnly(database);
+  const SessionQuery query(db.get(), database);
+  // One read transaction, so that the three tables agree.
+  query.execute("BEGIN");
+  StoredSession session;
+  session.sessionId = sessionId;
+  const auto tables =
+      query.rows("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'cvn_runs'",
+                 sessionId, 1);
+  if (!tables.empty() && tables.front().front() != "0") {
+    for (const StoredRow& row :
+         query.rows("SELECT oldroot, newroot, language, commentchar, multibegcomm, multiendcomm, "
+                    "threshold, comparetype, comparer, started, language IS NULL FROM cvn_runs "
+                    "WHERE sessionid = ?1 ORDER BY rowid",
+                    sessionId, 11)) {
+      StoredRun run{row[0], row[1], row[2], row[3], row[4], row[5], row[6], row[7], row[8], row[9]};
+      if (row[10] == "1") run.language.reset();
+      session.runs.push_back(std::move(run));
+    }
+  }
+  if (session.runs.empty()) {
+    throw CommandError(fmt::format("session {} not found in {}", sessionId, database));
+  }
+  session.dirRows = query.rows(fmt::format("SELECT {} FROM dir_compare_results WHERE sessionid "
+                                           "= ?1 ORDER BY rowid",
+                                           columnList(kDirColumns)),
+                               sessionId, static_cast<int>(kDirColumns.size()));
+  session.fileRows = query.rows(fmt::format("SELECT {} FROM file_compare_results WHERE "
+                                            "sessionid = ?1 ORDER BY rowid",
+                                            columnList(kFileColumns)),
+                                sessionId, static_cast<int>(kFileColumns.size()));
+  query.execute("COMMIT");
+  return session;
+}
+
+}  // namespace cvn::cli

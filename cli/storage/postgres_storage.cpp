@@ -1,0 +1,165 @@
+#include "storage/postgres_storage.hpp"
+
+#include <charconv>
+#include <set>
+
+#include "storage/postgres_connection.hpp"
+#include "storage/schema.hpp"
+
+namespace cvn::cli {
+namespace {
+
+using Value = PostgresConnection::Value;
+
+// Settings of this transaction only: backslashes in file names are plain characters.
+constexpr std::string_view kSessionSettings = R"sql(
+SET LOCAL standard_conforming_strings = on;
+SET LOCAL client_min_messages = warning)sql";
+
+// Every cvn run takes this lock before it touches the tables (and creates them), so runs
+// on one database follow each other; 0x63766E is "cvn".
+constexpr std::string_view kRunLock = "SELECT pg_advisory_xact_lock(6518382)";
+
+// Other writers may still read while a run is under way, but not write.
+constexpr std::string_view kTableLock =
+    "LOCK TABLE file_compare_results, dir_compare_results, cvn_runs IN SHARE ROW EXCLUSIVE MODE";
+
+constexpr std::string_view kRunColumns = R"sql(
+SELECT column_name FROM information_schema.columns
+WHERE table_schema = current_schema() AND table_name = 'cvn_runs')sql";
+
+constexpr std::string_view kInsertRun = R"sql(
+INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
+  multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev)
+VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14))sql";
+
+// Rows whose xmin is this transaction's id are the rows it wrote. SUM gives NULL over no
+// rows, which reads as 0.
+constexpr std::string_view kFileTotals = R"sql(
+SELECT SUM(samelines), SUM(changedlines), SUM(deletedlines), SUM(newlines),
+  SUM(samelines_code), SUM(changedlines_code), SUM(deletedlines_code),
+  SUM(newlines_code), SUM(samelines_comments), SUM(changedlines_comments),
+  SUM(deletedlines_comments), SUM(newlines_comments),
+  SUM(blanklinesinold), SUM(blanklinesinnew)
+FROM file_compare_results WHERE sessionid = $1 AND xmin = pg_current_xact_id()::xid)sql";
+
+constexpr std::string_view kDirTotals = R"sql(
+SELECT SUM(samefiles), SUM(deletedfiles), SUM(newfiles)
+FROM dir_compare_results WHERE sessionid = $1 AND xmin = pg_current_xact_id()::xid)sql";
+
+int64_t number(const Value& value) {
+  int64_t parsed = 0;
+  if (!value) return parsed;
+  std::from_chars(value->data(), value->data() + value->size(), parsed);
+  return parsed;
+}
+
+}  // namespace
+
+PostgresStorage::PostgresStorage(const std::string& location)
+    : connection_(std::make_unique<PostgresConnection>(location)) {}
+
+PostgresStorage::~PostgresStorage() {
+  rollback();
+}
+
+const std::string& PostgresStorage::name() const {
+  return connection_->name();
+}
+
+void PostgresStorage::begin() {
+  connection_->execute("BEGIN", writeContext());
+  inTransaction_ = true;
+  connection_->execute(kSessionSettings, writeContext());
+  connection_->execute(kRunLock, writeContext());
+  connection_->execute(kCreateTables, writeContext());
+  addMissingRunColumns();
+  connection_->execute(kTableLock, writeContext());
+}
+
+void PostgresStorage::addMissingRunColumns() {
+  // Checked first: ALTER TABLE would lock out readers even when it changes nothing.
+  std::set<std::string, std::less<>> present;
+  for (const auto& row : connection_->query(std::string(kRunColumns), {}, readContext())) {
+    if (row.at(0)) present.insert(*row[0]);
+  }
+  for (const AddedColumn& column : kAddedRunColumns) {
+    if (present.contains(column.name)) continue;
+    connection_->execute("ALTER TABLE cvn_runs ADD COLUMN " + std::string(column.name) + " " +
+                             std::string(column.type),
+                         writeContext());
+  }
+}
+
+int64_t PostgresStorage::nextSessionId() {
+  const auto rows = connection_->query(std::string(kLargestSessionQuery), {}, readContext());
+  if (rows.empty() || !rows[0].at(0)) return 1;
+  const int64_t largest = number(rows[0][0]);
+  return largest == INT64_MAX ? largest : largest + 1;
+}
+
+void PostgresStorage::executeStatements(std::string_view statements) {
+  // Text values cannot hold "|||" (the component refuses them), so every cut is a
+  // statement boundary; the whole list goes to the server in one round trip.
+  constexpr std::string_view kSeparator = "|||";
+  std::string script;
+  script.reserve(statements.size());
+  while (!statements.empty()) {
+    const size_t cut = statements.find(kSeparator);
+    script += statements.substr(0, cut);
+    script += ";\n";
+    if (cut == std::string_view::npos) break;
+    statements.remove_prefix(cut + kSeparator.size());
+  }
+  if (!script.empty()) connection_->execute(script, writeContext());
+}
+
+void PostgresStorage::recordRun(const RunRecord& run) {
+  connection_->query(
+      std::string(kInsertRun),
+      {std::to_string(run.sessionId), run.oldRoot, run.newRoot, run.language, run.commentChar,
+       run.multiBegComm, run.multiEndComm, std::to_string(run.threshold), run.compareType,
+       std::string(run.legacy ? "legacy" : "current"), run.started, run.gitRepo, run.oldRevision,
+       run.newRevision},
+      writeContext());
+}
+
+SessionTotals PostgresStorage::readTotals(int32_t sessionId) {
+  SessionTotals totals;
+  const std::vector<Value> session = {std::to_string(sessionId)};
+  const auto files = connection_->query(std::string(kFileTotals), session, readContext());
+  if (!files.empty()) {
+    size_t column = 0;
+    for (LineTotals* lines : {&totals.all, &totals.code, &totals.comments}) {
+      lines->same = number(files[0].at(column++));
+      lines->changed = number(files[0].at(column++));
+      lines->deleted = number(files[0].at(column++));
+      lines->added = number(files[0].at(column++));
+    }
+    totals.blankOld = number(files[0].at(column++));
+    totals.blankNew = number(files[0].at(column));
+  }
+  const auto folders = connection_->query(std::string(kDirTotals), session, readContext());
+  if (!folders.empty()) {
+    totals.sameFiles = number(folders[0].at(0));
+    totals.deletedFiles = number(folders[0].at(1));
+    totals.newFiles = number(folders[0].at(2));
+  }
+  return totals;
+}
+
+void PostgresStorage::commit() {
+  // A transaction that failed on the server answers COMMIT with ROLLBACK.
+  if (connection_->execute("COMMIT", writeContext()) != "COMMIT") {
+    inTransaction_ = false;
+    throw StorageError(writeContext() + ": the transaction was rolled back");
+  }
+  inTransaction_ = false;
+}
+
+void PostgresStorage::rollback() noexcept {
+  if (inTransaction_) connection_->executeQuietly("ROLLBACK");
+  inTransaction_ = false;
+}
+
+}  // namespace cvn::cli

@@ -1,0 +1,35 @@
+#include "storage/schema.hpp"
+
+namespace cvn::cli {
+
+// All 20 columns of the current per-file statement; the legacy statement names the first
+// 12 and leaves the split columns NULL. Plain types that SQLite and PostgreSQL both take.
+const std::string_view kCreateTables = R"sql(
+CREATE TABLE IF NOT EXISTS file_compare_results (
+  sessionid INTEGER, filename TEXT, newlines INTEGER, deletedlines INTEGER,
+  samelines INTEGER, commentlinesinold INTEGER, changedlines INTEGER,
+  totallinesinold INTEGER, totallinesinnew INTEGER, commentlinesinnew INTEGER,
+  blanklinesinold INTEGER, blanklinesinnew INTEGER,
+  samelines_comments INTEGER, samelines_code INTEGER,
+  changedlines_comments INTEGER, changedlines_code INTEGER,
+  deletedlines_comments INTEGER, deletedlines_code INTEGER,
+  newlines_comments INTEGER, newlines_code INTEGER);
+CREATE TABLE IF NOT EXISTS dir_compare_results (
+  sessionid INTEGER, samefiles INTEGER, deletedfiles INTEGER, newfiles INTEGER,
+  oldpath TEXT, newpath TEXT);
+CREATE TABLE IF NOT EXISTS cvn_runs (
+  sessionid INTEGER NOT NULL, oldroot TEXT NOT NULL, newroot TEXT NOT NULL, language TEXT,
+  commentchar TEXT NOT NULL, multibegcomm TEXT NOT NULL, multiendcomm TEXT NOT NULL,
+  threshold INTEGER NOT NULL, comparetype TEXT NOT NULL,
+  comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), started TEXT NOT NULL,
+  gitrepo TEXT, oldrev TEXT, newrev TEXT);
+)sql";
+
+// PostgreSQL wants a name for the derived table.
+const std::string_view kLargestSessionQuery = R"sql(
+SELECT MAX(id) FROM (
+  SELECT MAX(sessionid) AS id FROM file_compare_results
+  UNION ALL SELECT MAX(sessionid) FROM dir_compare_results
+  UNION ALL SELECT MAX(sessionid) FROM cvn_runs) AS ids)sql";
+
+}  // namespace cvn::cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace cvn::cli {
+
+// The tables every back end holds, created when missing. The statements of the component
+// fill the two result tables; cvn_runs is the command's own record of each run.
+extern const std::string_view kCreateTables;
+
+// Columns of cvn_runs that an earlier cvn did not create: a database it made gets them with
+// ALTER TABLE. They are nullable, so older rows stay valid.
+struct AddedColumn {
+  std::string_view name;
+  std::string_view type;
+};
+inline constexpr std::array<AddedColumn, 3> kAddedRunColumns = {{
+    {"gitrepo", "TEXT"},
+    {"oldrev", "TEXT"},
+    {"newrev", "TEXT"},
+}};
+
+// One row, one column: the largest session id of the three tables, NULL when they are empty.
+extern const std::string_view kLargestSessionQuery;
+
+}  // namespace cvn::cli

@@ -1,0 +1,54 @@
+#include "summary/json_renderer.hpp"
+
+#include <nlohmann/json.hpp>
+
+namespace cvn::cli {
+namespace {
+
+// Keys keep the order they are written in.
+using Json = nlohmann::ordered_json;
+
+Json lineCounts(const LineTotals& lines) {
+  return {{"same", lines.same},
+          {"changed", lines.changed},
+          {"deleted", lines.deleted},
+          {"new", lines.added}};
+}
+
+Json counts(const SessionTotals& totals, bool split) {
+  Json json;
+  json["files"] = {
+      {"same", totals.sameFiles}, {"deleted", totals.deletedFiles}, {"new", totals.newFiles}};
+  json["code"] = split ? lineCounts(totals.code) : Json(nullptr);
+  json["comments"] = split ? lineCounts(totals.comments) : Json(nullptr);
+  json["lines"] = lineCounts(totals.all);
+  json["blank"] = {{"old", totals.blankOld}, {"new", totals.blankNew}};
+  return json;
+}
+
+}  // namespace
+
+std::string renderSummaryJson(const Summary& summary) {
+  Json json;
+  json["old"] = summary.oldRoot;
+  json["new"] = summary.newRoot;
+  json["database"] = summary.database;
+  Json sessions = Json::array();
+  Json languages = Json::array();
+  for (const SummaryRow& row : summary.rows) {
+    sessions.push_back(row.sessionId);
+    Json language;
+    language["language"] = row.label;
+    language["key"] = row.key ? Json(*row.key) : Json(nullptr);
+    language["session"] = row.sessionId;
+    language.update(counts(row.totals, summary.split));
+    languages.push_back(std::move(language));
+  }
+  json["sessions"] = std::move(sessions);
+  json["languages"] = std::move(languages);
+  json["total"] = counts(summary.total(), summary.split);
+  json["unknown_files"] = {{"old", summary.unknownOld}, {"new", summary.unknownNew}};
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace cvn::cli
