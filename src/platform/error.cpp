@@ -18,6 +18,7 @@ std::string_view standardDescription(int32_t number) {
   switch (number) {
     case kInvalidArgument: return "Invalid procedure call or argument";
     case kOverflow: return "Overflow";
+    case kOutOfMemory: return "Out of memory";
     case kSubscriptOutOfRange: return "Subscript out of range";
     case kTypeMismatch: return "Type mismatch";
     case kFileNotFound: return "File not found";

@@ -11,6 +11,7 @@ namespace cvn {
 enum ErrorNumber : int32_t {
   kInvalidArgument = 5,
   kOverflow = 6,
+  kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
   kTypeMismatch = 13,
   kFileNotFound = 53,

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <new>
 #include <optional>
 
 #include "platform/error.hpp"
@@ -76,6 +78,13 @@ int32_t openError(int error, const std::string& path) {
 
 std::string detail(const std::u16string& path) { return utf16ToUtf8(path); }
 
+uint64_t physicalMemory() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || pageSize <= 0) return UINT64_MAX / 2;
+  return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+}
+
 std::u16string withoutTrailingSeparators(const std::u16string& path) {
   size_t end = path.size();
   while (end > 1 && path[end - 1] == u'/') --end;
@@ -95,11 +104,28 @@ class PosixFileSystem final : public FileSystem {
     if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
     if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
 
-    // One byte more than the size, so that the end shows without another read.
-    std::vector<char> bytes(static_cast<size_t>(st.st_size) + 1);
+    // A file is held whole: one that cannot fit in memory is refused by name
+    // before anything is allocated.
+    const auto size = static_cast<uint64_t>(st.st_size);
+    if (size >= physicalMemory()) raise(kOutOfMemory, detail(path));
+    std::vector<char> bytes;
+    try {
+      // One byte more than the size, so that the end shows without another read.
+      bytes.resize(static_cast<size_t>(size) + 1);
+    } catch (const std::bad_alloc&) {
+      raise(kOutOfMemory, detail(path));
+    }
     size_t done = 0;
     for (;;) {
-      if (done == bytes.size()) bytes.resize(bytes.size() * 2);  // the file grew
+      if (done == bytes.size()) {
+        // The file grew while it was read.
+        if (bytes.size() >= physicalMemory() / 2) raise(kOutOfMemory, detail(path));
+        try {
+          bytes.resize(bytes.size() * 2);
+        } catch (const std::bad_alloc&) {
+          raise(kOutOfMemory, detail(path));
+        }
+      }
       const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
