@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "export/module1.hpp"
-#include "platform/utf.hpp"
 
 namespace cvn {
 namespace {
@@ -20,7 +19,8 @@ std::vector<char> spaceBuffer() {
 std::u16string bufferText(const std::vector<char>& buffer) {
   const auto nul = std::find(buffer.begin(), buffer.end(), '\0');
   const auto end = nul == buffer.end() ? nul : nul + 1;
-  return utf8ToUtf16(std::string_view(buffer.data(), static_cast<size_t>(end - buffer.begin())));
+  return Module1::textOfRecord(
+      std::string_view(buffer.data(), static_cast<size_t>(end - buffer.begin())));
 }
 
 }  // namespace
@@ -47,9 +47,9 @@ std::u16string SaveAFile(std::u16string& sInitDir, const std::u16string& sFileFi
                          std::u16string& sTitle, int32_t& lParentHwnd) {
   // The record's 8-bit texts; their NUL terminators come with std::string.
   // The filter's own last NUL and the terminator end its list with an empty string.
-  const std::string filter = utf16ToUtf8(convertFileFilter(sFileFilters));
-  const std::string initialDir = utf16ToUtf8(sInitDir);
-  const std::string title = utf16ToUtf8(sTitle);
+  const std::string filter = Module1::recordText(convertFileFilter(sFileFilters));
+  const std::string initialDir = Module1::recordText(sInitDir);
+  const std::string title = Module1::recordText(sTitle);
   std::vector<char> file = spaceBuffer();
   std::vector<char> fileTitle = spaceBuffer();
 

@@ -20,7 +20,12 @@ struct MaskedRoot {
 MaskedRoot stripFileMask(const std::u16string& root);
 
 // The platform's path separator, appended to roots that do not end in one.
+// Both separators are accepted when reading a path on either platform.
+#ifdef _WIN32
+inline constexpr char16_t kPathSeparator = u'\\';
+#else
 inline constexpr char16_t kPathSeparator = u'/';
+#endif
 
 inline bool endsWithSeparator(const std::u16string& path) {
   return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
