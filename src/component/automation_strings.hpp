@@ -13,6 +13,9 @@ BSTR makeBstr(std::u16string_view text);
 // The text of a BSTR by its length prefix (embedded NULs included); null reads as "".
 std::u16string_view bstrView(BSTR text) noexcept;
 
+// A NUL-terminated OLE string as UTF-16 (OLECHAR is wchar_t on Windows); null reads as "".
+std::u16string_view olestrView(const OLECHAR* text) noexcept;
+
 // Owns one BSTR until it is released to a caller.
 class BstrHolder {
  public:

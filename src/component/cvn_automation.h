@@ -17,9 +17,12 @@
 
 #ifdef _WIN32
 
+/* windows.h first: the others need its types. */
+#include <windows.h>
+
+#include <ole2.h>
 #include <oleauto.h>
 #include <olectl.h>
-#include <windows.h>
 
 #define CVN_STDMETHODCALLTYPE __stdcall
 #define CVN_STDAPICALLTYPE __stdcall

@@ -1,6 +1,9 @@
 #include "component/dispatch_object.hpp"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <new>
 #include <span>
 #include <string_view>
@@ -13,8 +16,12 @@
 #include "component/dispatch_arguments.hpp"
 #include "component/dispatch_methods.hpp"
 #include "component/dispatch_values.hpp"
+#include "component/dual_interface.hpp"
 #include "component/method_table.hpp"
 #include "component/server_state.hpp"
+#ifdef _WIN32
+#include "component/type_library.hpp"
+#endif
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
 
@@ -29,6 +36,8 @@ struct ClassTraits<Corvane> {
   static constexpr std::u16string_view kSource = u"CVN_Core.Corvane";
   static const IID& iid() { return IID__Corvane; }
   static std::span<const MethodInfo> methods() { return corvaneMethods(); }
+  static std::span<const DualMethod> dualMethods() { return corvaneDualMethods(); }
+  static constexpr size_t kDualMethods = 15;
 };
 
 template <>
@@ -36,6 +45,8 @@ struct ClassTraits<Corvane_old> {
   static constexpr std::u16string_view kSource = u"CVN_Core.Corvane_old";
   static const IID& iid() { return IID__Corvane_old; }
   static std::span<const MethodInfo> methods() { return corvaneOldMethods(); }
+  static std::span<const DualMethod> dualMethods() { return corvaneOldDualMethods(); }
+  static constexpr size_t kDualMethods = 14;
 };
 
 // Automation clients read scode 0x800A0000 + n as error number n.
@@ -64,6 +75,13 @@ void fillException(EXCEPINFO* info, std::u16string_view source, const Error& err
     // The number still reaches the caller.
   }
 }
+
+// A dual interface's vtable: IDispatch's entries, then the interface's own.
+template <size_t N>
+struct DualVtbl {
+  IDispatchVtbl dispatch;
+  std::array<DualMethod, N> methods;
+};
 
 // The object: the interface first, so that its pointer is the object's.
 template <typename C>
@@ -101,6 +119,21 @@ struct DispatchObject {
     return left;
   }
 
+#ifdef _WIN32
+  // The interface's description in the type library embedded in the DLL.
+  static HRESULT CVN_STDMETHODCALLTYPE getTypeInfoCount(IDispatch*, UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+
+  static HRESULT CVN_STDMETHODCALLTYPE getTypeInfo(IDispatch*, UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return interfaceTypeInfo(Traits::iid(), info);
+  }
+#else
   static HRESULT CVN_STDMETHODCALLTYPE getTypeInfoCount(IDispatch*, UINT* count) {
     if (count == nullptr) return E_POINTER;
     *count = 0;  // no type information objects on this platform
@@ -111,6 +144,7 @@ struct DispatchObject {
     if (info != nullptr) *info = nullptr;
     return E_NOTIMPL;
   }
+#endif
 
   // The method's identifier first, then each further name as the index of
   // its parameter, for named arguments.
@@ -119,16 +153,17 @@ struct DispatchObject {
     if (!sameGuid(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (count == 0) return S_OK;
     if (names == nullptr || ids == nullptr) return E_INVALIDARG;
-    const MethodInfo* method = names[0] == nullptr
-                                   ? nullptr
-                                   : findMethod(Traits::methods(), std::u16string_view(names[0]));
+    const MethodInfo* method =
+        names[0] == nullptr ? nullptr : findMethod(Traits::methods(), olestrView(names[0]));
     bool allKnown = method != nullptr;
     ids[0] = method != nullptr ? method->dispatchId : DISPID_UNKNOWN;
     for (UINT k = 1; k < count; ++k) {
       ids[k] = DISPID_UNKNOWN;
       for (size_t p = 0; method != nullptr && names[k] != nullptr && p < method->params.size();
            ++p) {
-        if (equalIgnoringCase(method->params[p].name, names[k])) ids[k] = static_cast<DISPID>(p);
+        if (equalIgnoringCase(method->params[p].name, olestrView(names[k]))) {
+          ids[k] = static_cast<DISPID>(p);
+        }
       }
       if (ids[k] == DISPID_UNKNOWN) allKnown = false;
     }
@@ -163,11 +198,24 @@ struct DispatchObject {
     }
   }
 
-  static constexpr IDispatchVtbl kVtbl = {queryInterface, addRef,        release, getTypeInfoCount,
-                                          getTypeInfo,    getIDsOfNames, invoke};
+  using Vtbl = DualVtbl<Traits::kDualMethods>;
+  static_assert(offsetof(Vtbl, methods) == sizeof(IDispatchVtbl));
+
+  // Built on first use: the interface's own entries live in another file.
+  static const IDispatchVtbl* vtable() noexcept {
+    static const Vtbl table = [] {
+      Vtbl built{
+          {queryInterface, addRef, release, getTypeInfoCount, getTypeInfo, getIDsOfNames, invoke},
+          {}};
+      const auto own = Traits::dualMethods();
+      std::copy(own.begin(), own.end(), built.methods.begin());
+      return built;
+    }();
+    return &table.dispatch;
+  }
 
   static IDispatch* create() noexcept {
-    auto* object = new (std::nothrow) DispatchObject{{&kVtbl}, {1}, nullptr};
+    auto* object = new (std::nothrow) DispatchObject{{vtable()}, {1}, nullptr};
     if (object == nullptr) return nullptr;
     object->comparer = new (std::nothrow) C();
     if (object->comparer == nullptr) {

@@ -67,7 +67,7 @@ Variant toVariant(const VARIANT& arg) {
     case VT_I2:
       return Variant(read(v, v.iVal, v.piVal));
     case VT_I4:
-      return Variant(read(v, v.lVal, v.plVal));
+      return Variant(static_cast<int32_t>(read(v, v.lVal, v.plVal)));
     case VT_R8:
       return Variant(read(v, v.dblVal, v.pdblVal));
     case VT_R4:
