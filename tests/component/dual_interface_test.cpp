@@ -130,10 +130,13 @@ TEST_F(DualInterface, CorvaneEntriesGiveTheCppResults) {
   // A failure: the number in the HRESULT, nothing in the result.
   using Report = HRESULT (*)(IDispatch*, BSTR, BSTR, BSTR, BSTR*);
   const Text missing(path("new/none.c"));
-  BSTR report = makeBstr(u"stale");
+  // An [out] value is the caller's garbage: overwritten, never freed.
+  const BSTR stale = makeBstr(u"stale");
+  BSTR report = stale;
   EXPECT_EQ(entry<Report>(object, 4)(object, oldRoot.value, oldFile.value, missing.value, &report),
             static_cast<HRESULT>(0x800A0035u));
   EXPECT_EQ(report, nullptr);
+  SysFreeString(stale);
   // A missing result pointer.
   EXPECT_EQ(entry<Report>(object, 4)(object, oldRoot.value, oldFile.value, newFile.value, nullptr),
             E_POINTER);
