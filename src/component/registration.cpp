@@ -18,6 +18,7 @@
 
 #include "component/automation_guids.hpp"
 #include "component/cvn_automation.h"
+#include "component/guarded_call.hpp"
 #include "component/registry_file.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/error.hpp"
@@ -243,17 +244,6 @@ HRESULT clsidFromProgId(LPCOLESTR lpszProgID, LPCLSID lpclsid) {
   if (!guid) return REGDB_E_CLASSNOTREG;
   *lpclsid = *guid;
   return S_OK;
-}
-
-template <typename Call>
-HRESULT guarded(Call call) noexcept {
-  try {
-    return call();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // DllRegisterServer and DllUnregisterServer on Windows: the classes under
 // HKEY_CLASSES_ROOT and the type library embedded in the DLL.
 
-#include <new>
 #include <string>
 #include <vector>
 
 #include "component/automation_guids.hpp"
 #include "component/cvn_automation.h"
+#include "component/guarded_call.hpp"
 #include "component/type_library.hpp"
 
 namespace cvn::automation {
@@ -129,17 +129,6 @@ HRESULT registerServer() {
     return SELFREG_E_TYPELIB;
   }
   return S_OK;
-}
-
-template <typename Call>
-HRESULT guarded(Call call) noexcept {
-  try {
-    return call();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
 }
 
 }  // namespace

@@ -29,7 +29,9 @@ std::optional<unsigned char> encodeCp1252(char16_t ch) noexcept {
   return std::nullopt;
 }
 
-unsigned char cp1252CodeOf(char16_t ch) noexcept { return encodeCp1252(ch).value_or('?'); }
+unsigned char cp1252CodeOf(char16_t ch) noexcept {
+  return encodeCp1252(ch).value_or('?');
+}
 
 std::u16string decodeCp1252(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <new>
 #include <optional>
 
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "platform/utf.hpp"
+#include "platform/whole_file.hpp"
 
 namespace cvn {
 namespace {
@@ -68,15 +68,21 @@ int32_t missingFileError(const std::string& path) {
 
 int32_t openError(int error, const std::string& path) {
   switch (error) {
-    case ENOENT: return missingFileError(path);
-    case ENOTDIR: return kPathNotFound;
+    case ENOENT:
+      return missingFileError(path);
+    case ENOTDIR:
+      return kPathNotFound;
     case EACCES:
-    case EPERM: return kPermissionDenied;
-    default: return kPathFileAccessError;
+    case EPERM:
+      return kPermissionDenied;
+    default:
+      return kPathFileAccessError;
   }
 }
 
-std::string detail(const std::u16string& path) { return utf16ToUtf8(path); }
+std::string detail(const std::u16string& path) {
+  return utf16ToUtf8(path);
+}
 
 uint64_t physicalMemory() {
   const long pages = ::sysconf(_SC_PHYS_PAGES);
@@ -104,37 +110,17 @@ class PosixFileSystem final : public FileSystem {
     if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
     if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
 
-    // A file is held whole: one that cannot fit in memory is refused by name
-    // before anything is allocated.
-    const auto size = static_cast<uint64_t>(st.st_size);
-    if (size >= physicalMemory()) raise(kOutOfMemory, detail(path));
-    std::vector<char> bytes;
-    try {
-      // One byte more than the size, so that the end shows without another read.
-      bytes.resize(static_cast<size_t>(size) + 1);
-    } catch (const std::bad_alloc&) {
-      raise(kOutOfMemory, detail(path));
-    }
-    size_t done = 0;
-    for (;;) {
-      if (done == bytes.size()) {
-        // The file grew while it was read.
-        if (bytes.size() >= physicalMemory() / 2) raise(kOutOfMemory, detail(path));
-        try {
-          bytes.resize(bytes.size() * 2);
-        } catch (const std::bad_alloc&) {
-          raise(kOutOfMemory, detail(path));
-        }
-      }
-      const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
-      }
-      if (n == 0) break;
-      done += static_cast<size_t>(n);
-    }
-    bytes.resize(done);
+    // A file is held whole.
+    std::vector<char> bytes = readWholeFile(
+        static_cast<uint64_t>(st.st_size), physicalMemory(), path, [&](char* into, size_t most) {
+          for (;;) {
+            const ssize_t n = ::read(fd.get(), into, most);
+            if (n >= 0) return static_cast<size_t>(n);
+            if (errno != EINTR) {
+              raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
+            }
+          }
+        });
     return TextLines(std::move(bytes));
   }
 
@@ -144,7 +130,7 @@ class PosixFileSystem final : public FileSystem {
     Directory dir(::opendir(native->c_str()));
     if (dir.get() == nullptr) {
       const int error = errno;
-      raise(error == EACCES || error == EPERM ? kPermissionDenied
+      raise(error == EACCES || error == EPERM     ? kPermissionDenied
             : error == ENOENT || error == ENOTDIR ? kPathNotFound
                                                   : kPathFileAccessError,
             detail(path));
@@ -161,9 +147,14 @@ class PosixFileSystem final : public FileSystem {
       const std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
       switch (classify(dirfd(dir.get()), name, entry->d_type)) {
-        case Kind::File: fileNames.push_back(name); break;
-        case Kind::Folder: folderNames.push_back(name); break;
-        case Kind::Other: break;
+        case Kind::File:
+          fileNames.push_back(name);
+          break;
+        case Kind::Folder:
+          folderNames.push_back(name);
+          break;
+        case Kind::Other:
+          break;
       }
     }
     std::sort(fileNames.begin(), fileNames.end());
@@ -217,12 +208,16 @@ FileSystem& osFileSystem() {
   return instance;
 }
 
-FileSystem& FileSystem::current() { return installed != nullptr ? *installed : osFileSystem(); }
+FileSystem& FileSystem::current() {
+  return installed != nullptr ? *installed : osFileSystem();
+}
 
 ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(installed) {
   installed = &replacement;
 }
 
-ScopedFileSystem::~ScopedFileSystem() { installed = previous_; }
+ScopedFileSystem::~ScopedFileSystem() {
+  installed = previous_;
+}
 
 }  // namespace cvn

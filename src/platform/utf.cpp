@@ -5,7 +5,9 @@
 namespace cvn {
 namespace {
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 // Length of the valid UTF-8 sequence at the start of bytes, and its code point;
 // 0 when the first byte does not start a valid sequence.
@@ -54,9 +56,15 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-bool isHigh(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
-bool isLow(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
-bool isEscapedByte(char16_t ch) { return ch >= 0xDC80 && ch <= 0xDCFF; }
+bool isHigh(char16_t ch) {
+  return ch >= 0xD800 && ch <= 0xDBFF;
+}
+bool isLow(char16_t ch) {
+  return ch >= 0xDC00 && ch <= 0xDFFF;
+}
+bool isEscapedByte(char16_t ch) {
+  return ch >= 0xDC80 && ch <= 0xDCFF;
+}
 
 // Shared by the exact and the lossy conversion; returns false on the first
 // unmappable surrogate when lossy is false.

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <new>
 #include <optional>
 
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "platform/utf.hpp"
+#include "platform/whole_file.hpp"
 #include "platform/windows_path.hpp"
 
 namespace cvn {
@@ -99,39 +99,20 @@ class WindowsFileSystem final : public FileSystem {
     LARGE_INTEGER fileSize{};
     if (::GetFileSizeEx(file.get(), &fileSize) == 0) raise(kPathFileAccessError, detail(path));
 
-    // A file is held whole: one that cannot fit in memory is refused by name
-    // before anything is allocated.
-    const auto size = static_cast<uint64_t>(fileSize.QuadPart);
-    if (size >= physicalMemory()) raise(kOutOfMemory, detail(path));
-    std::vector<char> bytes;
-    try {
-      // One byte more than the size, so that the end shows without another read.
-      bytes.resize(static_cast<size_t>(size) + 1);
-    } catch (const std::bad_alloc&) {
-      raise(kOutOfMemory, detail(path));
-    }
-    size_t done = 0;
-    for (;;) {
-      if (done == bytes.size()) {
-        // The file grew while it was read.
-        if (bytes.size() >= physicalMemory() / 2) raise(kOutOfMemory, detail(path));
-        try {
-          bytes.resize(bytes.size() * 2);
-        } catch (const std::bad_alloc&) {
-          raise(kOutOfMemory, detail(path));
-        }
-      }
-      const auto want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kMaxReadChunk));
-      DWORD n = 0;
-      if (::ReadFile(file.get(), bytes.data() + done, want, &n, nullptr) == 0) {
-        // A region another process locked reads as a permission failure.
-        const int32_t number = errorNumberOf(::GetLastError());
-        raise(number == kPermissionDenied ? number : kPathFileAccessError, detail(path));
-      }
-      if (n == 0) break;
-      done += n;
-    }
-    bytes.resize(done);
+    // A file is held whole.
+    std::vector<char> bytes = readWholeFile(
+        static_cast<uint64_t>(fileSize.QuadPart), physicalMemory(), path,
+        [&](char* into, size_t most) {
+          DWORD n = 0;
+          if (::ReadFile(file.get(), into,
+                         static_cast<DWORD>(std::min<size_t>(most, kMaxReadChunk)), &n,
+                         nullptr) == 0) {
+            // A region another process locked, and any other failure.
+            const int32_t number = errorNumberOf(::GetLastError());
+            raise(number == kPermissionDenied ? number : kPathFileAccessError, detail(path));
+          }
+          return static_cast<size_t>(n);
+        });
     return TextLines(std::move(bytes));
   }
 

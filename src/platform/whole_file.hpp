@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/error.hpp"
+#include "platform/utf.hpp"
+
+namespace cvn {
+
+// A file's bytes, read whole. `size` is what the system reports and `memory`
+// the machine's physical memory; readSome(into, most) reads up to `most`
+// bytes, returns how many (0 at the end) and raises its own errors. A file
+// that cannot fit in memory is refused by name (7) before anything is
+// allocated (its path named); one that grows while it is read is followed to its end.
+template <typename ReadSome>
+std::vector<char> readWholeFile(uint64_t size, uint64_t memory, const std::u16string& path,
+                                ReadSome readSome) {
+  if (size >= memory) raise(kOutOfMemory, utf16ToUtf8(path));
+  std::vector<char> bytes;
+  try {
+    // One byte more than the size, so that the end shows without another read.
+    bytes.resize(static_cast<size_t>(size) + 1);
+  } catch (const std::bad_alloc&) {
+    raise(kOutOfMemory, utf16ToUtf8(path));
+  }
+  size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) {
+      if (bytes.size() >= memory / 2) raise(kOutOfMemory, utf16ToUtf8(path));
+      try {
+        bytes.resize(bytes.size() * 2);
+      } catch (const std::bad_alloc&) {
+        raise(kOutOfMemory, utf16ToUtf8(path));
+      }
+    }
+    const size_t n = readSome(bytes.data() + done, bytes.size() - done);
+    if (n == 0) break;
+    done += n;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace cvn
