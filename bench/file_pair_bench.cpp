@@ -37,7 +37,11 @@ class FilePair {
 void compare(benchmark::State& state, const FilePair& files, int16_t threshold) {
   for (auto _ : state) {
     Corvane comparer;  // a fresh statement list each time
-    comparer.setSettings({1, u"//", u"/*", u"*/", threshold, 0});
+    comparer.state() = {.sessionID = 1,
+                        .commentChar = u"//",
+                        .multiBegComm = u"/*",
+                        .multiEndComm = u"*/",
+                        .diffThershold = threshold};
     benchmark::DoNotOptimize(comparer.compareMatchedFiles(files.root(), files.one(), files.two()));
   }
 }

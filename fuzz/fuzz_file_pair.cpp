@@ -96,13 +96,15 @@ void run(Input& in) {
   const std::vector<std::u16string> textOne = decoded(one);
   const std::vector<std::u16string> textTwo = decoded(two);
 
-  int32_t sessionID = 1;
-  std::u16string strSQL;
-  const ComparerContext context{sessionID, m.comment, m.begin, m.end, threshold, strSQL};
+  ComparerState state{.sessionID = 1,
+                      .commentChar = m.comment,
+                      .multiBegComm = m.begin,
+                      .multiEndComm = m.end,
+                      .diffThershold = threshold};
   const std::string what = "threshold " + std::to_string(threshold) + " markers " +
                            show(m.comment) + " " + show(m.begin) + " " + show(m.end);
 
-  const FilePairCounts fast = compareLines(one, two, context);
+  const FilePairCounts fast = compareLines(one, two, state);
   const FilePairCounts literal = literalCompare(textOne, textTwo, m, threshold);
   CVN_FUZZ_CHECK(fast == literal,
                  what + "\n  fast    " + counts(fast) + "\n  literal " + counts(literal));
@@ -115,8 +117,8 @@ void run(Input& in) {
           static_cast<int32_t>(one.size()),
       counts(fast));
 
-  int32_t blankInMultiComm = -7;
-  const LegacyCounts legacy = legacyCompareLines(one, two, context, blankInMultiComm);
+  state.blankInMultiComm = -7;
+  const LegacyCounts legacy = legacyCompareLines(one, two, state);
   // The legacy test itself on small files; its equal, faster twin on large ones.
   const bool small = textOne.size() * textTwo.size() <= 1024;
   const LegacyPairing legacyLiteral =
@@ -140,8 +142,8 @@ void run(Input& in) {
   // The out value is the counter's for the second file.
   int32_t blankInTwo = -1;
   legacyCommentLines(two, byteMarkers(m.comment, m.begin, m.end), blankInTwo);
-  CVN_FUZZ_CHECK(blankInMultiComm == blankInTwo, what);
-  CVN_FUZZ_CHECK(strSQL.empty(), "the line comparisons write no statement");
+  CVN_FUZZ_CHECK(state.blankInMultiComm == blankInTwo, what);
+  CVN_FUZZ_CHECK(state.strSQL.empty(), "the line comparisons write no statement");
   checkScans(bytes, threshold, split);
 }
 

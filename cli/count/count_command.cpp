@@ -93,7 +93,8 @@ std::optional<size_t> CountCommand::chooseLanguage() const {
 
 void CountCommand::run() {
   const std::optional<size_t> language = chooseLanguage();
-  ComparerSettings settings;
+  Corvane counter;
+  ComparerState& settings = counter.state();
   CountReport report;
   report.file = file_;
   report.languageLabel = "custom markers";
@@ -110,8 +111,6 @@ void CountCommand::run() {
   if (given(beginOption_)) settings.multiBegComm = utf8ToUtf16(begin_);
   if (given(endOption_)) settings.multiEndComm = utf8ToUtf16(end_);
 
-  Corvane counter;
-  counter.setSettings(settings);
   report.counts = counter.countFile(utf8ToUtf16(file_));
 
   if (format_ == "json") {

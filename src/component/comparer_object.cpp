@@ -5,22 +5,36 @@
 #include "engine/statements.hpp"
 #include "export/export_file.hpp"
 #include "export/save_dialog.hpp"
+#include "tree/file_list.hpp"
 #include "tree/file_matching.hpp"
 
 namespace cvn {
 
 std::u16string ComparerObject::SaveAFile(std::u16string& sInitDir,
-                                         const std::u16string& sFileFilters,
-                                         std::u16string& sTitle, int32_t& lParentHwnd) {
+                                         const std::u16string& sFileFilters, std::u16string& sTitle,
+                                         int32_t& lParentHwnd) {
   return cvn::SaveAFile(sInitDir, sFileFilters, sTitle, lParentHwnd);
 }
 
 std::u16string ComparerObject::getFileList(const std::u16string& path) {
-  return cvn::getFileList(scanState(), path);
+  return cvn::getFileList(state_, path);
 }
 
 std::optional<std::vector<std::u16string>> ComparerObject::listFiles(const std::u16string& path) {
-  return cvn::listFiles(scanState(), path);
+  return cvn::listFiles(state_, path);
+}
+
+std::u16string ComparerObject::compareFileList(
+    const std::u16string& strRootDirectoryOne, const std::u16string& strRootDirectoryTwo,
+    const std::u16string& sourceOne, const std::u16string& sourceTwo,
+    const std::u16string& commentChar, int16_t diffThershold, int16_t optThree, int32_t sessionID,
+    const std::u16string& multiBegComm, const std::u16string& multiEndComm,
+    const std::u16string& compareType) {
+  const DirectoryComparisonArgs args{
+      strRootDirectoryOne, strRootDirectoryTwo, sourceOne,  sourceTwo,
+      commentChar,         diffThershold,       optThree,   sessionID,
+      multiBegComm,        multiEndComm,        compareType};
+  return cvn::compareFileList(state_, args, fileWork(), progress_);
 }
 
 int16_t ComparerObject::matchFiles(const std::u16string& rootDirectorySource,
@@ -33,7 +47,7 @@ int16_t ComparerObject::matchFiles(const std::u16string& rootDirectorySource,
 void ComparerObject::insertDirCompareResults(Variant& a, Variant& b, Variant& c, Variant& d,
                                              Variant& e) {
   const std::array<Variant*, 5> values = {&a, &b, &c, &d, &e};
-  cvn::insertDirCompareResults(strSQL, sessionID, values);
+  cvn::insertDirCompareResults(state_.strSQL, state_.sessionID, values);
 }
 
 int16_t ComparerObject::checkFileExists(const std::u16string& filename) {
@@ -56,25 +70,7 @@ int16_t ComparerObject::exportFile(const std::u16string& topheader,
 }
 
 void ComparerObject::scanDir(const std::u16string& strDir, const std::u16string& strFormat) {
-  cvn::scanDir(scanState(), strDir, strFormat);
-}
-
-void ComparerObject::setSettings(const ComparerSettings& s) {
-  sessionID = s.sessionID;
-  commentChar = s.commentChar;
-  optThree = s.optThree;
-  diffThershold = s.diffThershold;
-  multiBegComm = s.multiBegComm;
-  multiEndComm = s.multiEndComm;
-}
-
-ComparerSettings ComparerObject::settings() const {
-  return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, optThree};
-}
-
-std::u16string ComparerObject::compareFileListWith(const DirectoryComparisonArgs& args,
-                                                   const FileWork& work) {
-  return cvn::compareFileList({context(), optThree}, args, work, progress_);
+  cvn::scanDir(state_, strDir, strFormat);
 }
 
 }  // namespace cvn

@@ -5,24 +5,34 @@
 #include <string>
 #include <vector>
 
-#include "component/comparer_settings.hpp"
-#include "engine/comparer_context.hpp"
+#include "engine/comparer_state.hpp"
 #include "engine/variant.hpp"
 #include "tree/directory_comparison.hpp"
-#include "tree/file_list.hpp"
 
 namespace cvn {
 
-// The object state and the methods that both comparer classes offer alike.
-// Each object owns its settings, statement list and scan fields; objects share
-// nothing. A failed call throws cvn::Error with its number; fields keep what
-// was written before the failure.
+// The methods that both comparer classes offer alike, and the object state
+// they work on. Each object owns its state; objects share nothing. A failed
+// call throws cvn::Error with its number; the state keeps what was written
+// before the failure.
 class ComparerObject {
  public:
+  virtual ~ComparerObject() = default;
+
   // The chosen path, or "" when the user cancelled; the in/out arguments stay as they are.
   std::u16string SaveAFile(std::u16string& sInitDir, const std::u16string& sFileFilters,
                            std::u16string& sTitle, int32_t& lParentHwnd);
   std::u16string getFileList(const std::u16string& path);
+  // Stores the settings, compares both lists with the class's own per-file work
+  // and returns the statement list.
+  std::u16string compareFileList(const std::u16string& strRootDirectoryOne,
+                                 const std::u16string& strRootDirectoryTwo,
+                                 const std::u16string& sourceOne, const std::u16string& sourceTwo,
+                                 const std::u16string& commentChar, int16_t diffThershold,
+                                 int16_t optThree, int32_t sessionID,
+                                 const std::u16string& multiBegComm,
+                                 const std::u16string& multiEndComm,
+                                 const std::u16string& compareType);
   int16_t matchFiles(const std::u16string& rootDirectorySource,
                      const std::u16string& rootDirectoryCompare, const std::u16string& fileToMatch,
                      const std::u16string& matchAgainst);
@@ -35,35 +45,20 @@ class ComparerObject {
                      const std::u16string& fileheader, const std::u16string& filecontents);
   void scanDir(const std::u16string& strDir, const std::u16string& strFormat);
 
-  // C++ only, not part of the dispatch interface.
-  void setSettings(const ComparerSettings& settings);
-  ComparerSettings settings() const;
-  const std::u16string& statementList() const noexcept { return strSQL; }
-  const std::u16string& folderList() const noexcept { return strFolderList; }
-  // The files getFileList would join, as a list; nothing when the folder does not exist.
+  // C++ only, not part of the dispatch interface: the object state (hosts set
+  // the settings here to call the per-file methods without a directory
+  // comparison first), the list behind getFileList, and progress reports.
+  ComparerState& state() noexcept { return state_; }
+  const ComparerState& state() const noexcept { return state_; }
+  // Nothing when the folder does not exist.
   std::optional<std::vector<std::u16string>> listFiles(const std::u16string& path);
-  // Reports progress during compareFileList; it changes no result.
   void setProgressCallback(ProgressCallback callback) { progress_ = std::move(callback); }
 
  protected:
   ComparerObject() = default;
+  virtual FileWork fileWork() = 0;
 
-  ComparerContext context() {
-    return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, strSQL};
-  }
-  ScanState scanState() { return {strFolderList, strScanRoot}; }
-  // compareFileList with the class's own per-file work.
-  std::u16string compareFileListWith(const DirectoryComparisonArgs& args, const FileWork& work);
-
-  int32_t sessionID = 0;
-  std::u16string commentChar;
-  std::u16string multiBegComm;
-  std::u16string multiEndComm;
-  int16_t diffThershold = 0;
-  int16_t optThree = 0;
-  std::u16string strSQL;
-  std::u16string strFolderList;
-  std::u16string strScanRoot;
+  ComparerState state_;
 
  private:
   ProgressCallback progress_;

@@ -14,14 +14,6 @@ namespace cvn {
 // paired apart, blank lines never compared.
 class Corvane : public ComparerObject {
  public:
-  std::u16string compareFileList(const std::u16string& strRootDirectoryOne,
-                                 const std::u16string& strRootDirectoryTwo,
-                                 const std::u16string& sourceOne, const std::u16string& sourceTwo,
-                                 const std::u16string& commentChar, int16_t diffThershold,
-                                 int16_t optThree, int32_t sessionID,
-                                 const std::u16string& multiBegComm,
-                                 const std::u16string& multiEndComm,
-                                 const std::u16string& compareType);
   std::u16string compareMatchedFiles(const std::u16string& strRootDir,
                                      const std::u16string& fileOne, const std::u16string& fileTwo);
   void insertFileCompareResults(Variant& a, Variant& b, Variant& c, Variant& d, Variant& e,
@@ -39,14 +31,8 @@ class Corvane : public ComparerObject {
   // C++ only: the physical count of one file with the object's markers.
   PhysicalCounts countFile(const std::u16string& fileToCount);
 
- private:
-  friend class CorvaneTestAccess;
-
-  // 1 for a blank line, 0 otherwise.
-  int32_t isBlankLine(const std::u16string& line);
-  // -1 for a comment line, 0 otherwise; inMultiComm is -1 inside a multi-line comment.
-  int16_t isCommentLine(const std::u16string& line, int16_t& inMultiComm);
-  int32_t calCommentLines(const StringArray& lines);
+ protected:
+  FileWork fileWork() override;
 };
 
 }  // namespace cvn

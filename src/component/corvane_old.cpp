@@ -9,30 +9,21 @@
 
 namespace cvn {
 
-std::u16string Corvane_old::compareFileList(
-    const std::u16string& strRootDirectoryOne, const std::u16string& strRootDirectoryTwo,
-    const std::u16string& sourceOne, const std::u16string& sourceTwo,
-    const std::u16string& commentChar_, int16_t diffThershold_, int16_t optThree_,
-    int32_t sessionID_, const std::u16string& multiBegComm_, const std::u16string& multiEndComm_,
-    const std::u16string& compareType) {
-  // Files without a counterpart are only counted: no per-file work for them.
-  FileWork work;
-  work.compareMatched = [this](const std::u16string& root, const std::u16string& one,
-                               const std::u16string& two) { compareMatchedFiles(root, one, two); };
-  work.countMatched = [this](const std::u16string& root, const std::u16string& file) {
-    physicalCountOnly(root, file);
-  };
-  const DirectoryComparisonArgs args{strRootDirectoryOne, strRootDirectoryTwo, sourceOne,
-                                     sourceTwo,           commentChar_,        diffThershold_,
-                                     optThree_,           sessionID_,          multiBegComm_,
-                                     multiEndComm_,       compareType};
-  return compareFileListWith(args, work);
+FileWork Corvane_old::fileWork() {
+  return {[this](const std::u16string& root, const std::u16string& one, const std::u16string& two) {
+            compareMatchedFiles(root, one, two);
+          },
+          [this](const std::u16string& root, const std::u16string& file) {
+            physicalCountOnly(root, file);
+          },
+          {},
+          {}};
 }
 
 std::u16string Corvane_old::compareMatchedFiles(const std::u16string& strRootDir,
                                                 const std::u16string& fileOne,
                                                 const std::u16string& fileTwo) {
-  return legacyCompareMatchedFiles(context(), blankInMultiComm, strRootDir, fileOne, fileTwo);
+  return legacyCompareMatchedFiles(state_, strRootDir, fileOne, fileTwo);
 }
 
 int32_t Corvane_old::calBlankLines(StringArray& fileContentsOne) {
@@ -41,7 +32,7 @@ int32_t Corvane_old::calBlankLines(StringArray& fileContentsOne) {
 
 std::u16string Corvane_old::physicalCountOnly(const std::u16string& strDirRoot,
                                               const std::u16string& fileToCount) {
-  return legacyPhysicalCountOnly(context(), blankInMultiComm, strDirRoot, fileToCount);
+  return legacyPhysicalCountOnly(state_, strDirRoot, fileToCount);
 }
 
 int16_t Corvane_old::determineChangedLine(const std::u16string& string1,
@@ -53,7 +44,7 @@ void Corvane_old::insertFileCompareResults(Variant& a, Variant& b, Variant& c, V
                                            Variant& e, Variant& f, Variant& g, Variant& h,
                                            Variant& i, Variant& k, Variant& l) {
   const std::array<Variant*, 11> values = {&a, &b, &c, &d, &e, &f, &g, &h, &i, &k, &l};
-  insertLegacyFileCompareResults(strSQL, sessionID, values);
+  insertLegacyFileCompareResults(state_.strSQL, state_.sessionID, values);
 }
 
 }  // namespace cvn

@@ -10,17 +10,9 @@
 namespace cvn {
 
 // The legacy comparer: the earlier pairing and counters and the shorter
-// per-file statement, with object state of its own.
+// per-file statement.
 class Corvane_old : public ComparerObject {
  public:
-  std::u16string compareFileList(const std::u16string& strRootDirectoryOne,
-                                 const std::u16string& strRootDirectoryTwo,
-                                 const std::u16string& sourceOne, const std::u16string& sourceTwo,
-                                 const std::u16string& commentChar, int16_t diffThershold,
-                                 int16_t optThree, int32_t sessionID,
-                                 const std::u16string& multiBegComm,
-                                 const std::u16string& multiEndComm,
-                                 const std::u16string& compareType);
   // The eight-entry legacy report.
   std::u16string compareMatchedFiles(const std::u16string& strRootDir,
                                      const std::u16string& fileOne, const std::u16string& fileTwo);
@@ -35,11 +27,9 @@ class Corvane_old : public ComparerObject {
   std::u16string physicalCountOnly(const std::u16string& strDirRoot,
                                    const std::u16string& fileToCount);
 
-  // C++ only: the blank lines the last comment count met inside multi-line comments.
-  int32_t blankLinesInComments() const noexcept { return blankInMultiComm; }
-
- private:
-  int32_t blankInMultiComm = 0;
+ protected:
+  // Files without a counterpart are only counted: no per-file work for them.
+  FileWork fileWork() override;
 };
 
 }  // namespace cvn

@@ -52,15 +52,16 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
 
   std::vector<uint8_t> oldPaired(one.lines.size(), 0);
   std::vector<uint8_t> newPaired(two.lines.size(), 0);
-  counts.same = static_cast<int32_t>(pairIdenticalLines(one.lines, two.lines, oldPaired, newPaired));
+  counts.same =
+      static_cast<int32_t>(pairIdenticalLines(one.lines, two.lines, oldPaired, newPaired));
 
   std::vector<std::string_view> unpairedOld;
   unpairedOld.reserve(one.lines.size() - static_cast<size_t>(counts.same));
   for (size_t i = 0; i < one.lines.size(); ++i) {
     if (oldPaired[i] == 0) unpairedOld.push_back(one.lines[i]);
   }
-  counts.changed = static_cast<int32_t>(
-      pairSimilarLines(unpairedOld, two.lines, newPaired, threshold).size());
+  counts.changed =
+      static_cast<int32_t>(pairSimilarLines(unpairedOld, two.lines, newPaired, threshold).size());
   counts.deleted = counts.linesOne - counts.same - counts.changed;
   counts.added = counts.linesTwo - counts.same - counts.changed;
   return counts;
@@ -86,9 +87,9 @@ std::u16string nameAfterRoot(const std::u16string& path, const std::u16string& r
 
 FilePairCounts compareLines(std::span<const std::string_view> linesOne,
                             std::span<const std::string_view> linesTwo,
-                            const ComparerContext& context) {
+                            const ComparerState& state) {
   const ByteMarkers markers =
-      byteMarkers(context.commentChar, context.multiBegComm, context.multiEndComm);
+      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
   // Each file starts outside a multi-line comment: the new file's counts never
   // depend on how the old file ends.
   const ClassifiedFile one = classifyFile(linesOne, markers);
@@ -97,16 +98,16 @@ FilePairCounts compareLines(std::span<const std::string_view> linesOne,
     return {unchangedCategory(one.comment), unchangedCategory(one.code)};
   }
   const ClassifiedFile two = classifyFile(linesTwo, markers);
-  return {compareCategory(one.comment, two.comment, context.diffThershold),
-          compareCategory(one.code, two.code, context.diffThershold)};
+  return {compareCategory(one.comment, two.comment, state.diffThershold),
+          compareCategory(one.code, two.code, state.diffThershold)};
 }
 
-std::u16string compareMatchedFiles(const ComparerContext& context, const std::u16string& strRootDir,
+std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
                                    const std::u16string& fileOne, const std::u16string& fileTwo) {
   FileSystem& fs = FileSystem::current();
   const TextLines textOne = fs.readTextFile(fileOne);
   const TextLines textTwo = fs.readTextFile(fileTwo);
-  const FilePairCounts counts = compareLines(textOne.lines(), textTwo.lines(), context);
+  const FilePairCounts counts = compareLines(textOne.lines(), textTwo.lines(), state);
   const CategoryCounts& cm = counts.comment;
   const CategoryCounts& cd = counts.code;
 
@@ -148,14 +149,14 @@ std::u16string compareMatchedFiles(const ComparerContext& context, const std::u1
   }
 
   std::array<Variant, 19> values = {
-      Variant(same),        Variant(changed),    Variant(deleted),    Variant(added),
-      Variant(cm.linesOne), Variant(cm.linesTwo), Variant(totalOne),  Variant(totalTwo),
+      Variant(same),        Variant(changed),     Variant(deleted),     Variant(added),
+      Variant(cm.linesOne), Variant(cm.linesTwo), Variant(totalOne),    Variant(totalTwo),
       Variant(name),        Variant(cd.blankOne), Variant(cd.blankTwo), Variant(cm.same),
-      Variant(cd.same),     Variant(cm.changed), Variant(cd.changed), Variant(cm.deleted),
-      Variant(cd.deleted),  Variant(cm.added),   Variant(cd.added)};
+      Variant(cd.same),     Variant(cm.changed),  Variant(cd.changed),  Variant(cm.deleted),
+      Variant(cd.deleted),  Variant(cm.added),    Variant(cd.added)};
   std::array<Variant*, 19> pointers{};
   for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
-  insertFileCompareResults(context.strSQL, context.sessionID, pointers);
+  insertFileCompareResults(state.strSQL, state.sessionID, pointers);
   return report;
 }
 

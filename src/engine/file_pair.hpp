@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/comparer_context.hpp"
+#include "engine/comparer_state.hpp"
 
 namespace cvn {
 
@@ -34,13 +34,12 @@ struct FilePairCounts {
 // outside a multi-line comment, blank lines are left out, and within each
 // category lines pair first by identical text, then by similarity.
 FilePairCounts compareLines(std::span<const std::string_view> linesOne,
-                            std::span<const std::string_view> linesTwo,
-                            const ComparerContext& context);
+                            std::span<const std::string_view> linesTwo, const ComparerState& state);
 
 // compareMatchedFiles of the current comparer: reads both files, counts,
 // appends one per-file statement to the statement list and returns the report
 // (19 records "key<TAB>value" joined by carriage returns).
-std::u16string compareMatchedFiles(const ComparerContext& context, const std::u16string& strRootDir,
+std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
                                    const std::u16string& fileOne, const std::u16string& fileTwo);
 
 // The part of a path after as many characters as the root has.

@@ -21,17 +21,16 @@ std::u16string decimal(int32_t value) {
   return std::u16string(text.begin(), text.end());
 }
 
-void appendLegacyStatement(const ComparerContext& context, std::array<Variant, 11>& values) {
+void appendLegacyStatement(ComparerState& state, std::array<Variant, 11>& values) {
   std::array<Variant*, 11> pointers{};
   for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
-  insertLegacyFileCompareResults(context.strSQL, context.sessionID, pointers);
+  insertLegacyFileCompareResults(state.strSQL, state.sessionID, pointers);
 }
 
 }  // namespace
 
 LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
-                                std::span<const std::string_view> linesTwo,
-                                const ComparerContext& context, int32_t& blankInMultiComm) {
+                                std::span<const std::string_view> linesTwo, ComparerState& state) {
   if (linesOne.size() > static_cast<size_t>(INT32_MAX) ||
       linesTwo.size() > static_cast<size_t>(INT32_MAX)) {
     raise(kOverflow);
@@ -47,7 +46,7 @@ LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
   // The earlier test compares characters, which for text read through the
   // single-byte code page is the same as comparing bytes.
   const std::vector<LinePair> similar =
-      pairSimilarLines(linesOne, linesTwo, newPaired, context.diffThershold);
+      pairSimilarLines(linesOne, linesTwo, newPaired, state.diffThershold);
   counts.changed = static_cast<int32_t>(similar.size());
   for (const LinePair& pair : similar) oldPaired[static_cast<size_t>(pair.oldIndex)] = 1;
 
@@ -59,27 +58,24 @@ LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
   counts.added = lengthTwo - pairedNew;
 
   const ByteMarkers markers =
-      byteMarkers(context.commentChar, context.multiBegComm, context.multiEndComm);
+      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
   int32_t blankInCommentOne = 0;
   counts.commentOne = legacyCommentLines(linesOne, markers, blankInCommentOne);
-  counts.commentTwo = legacyCommentLines(linesTwo, markers, blankInMultiComm);
+  counts.commentTwo = legacyCommentLines(linesTwo, markers, state.blankInMultiComm);
   counts.blankOne = checkedSub(legacyBlankLines(linesOne), blankInCommentOne);
-  counts.blankTwo = checkedSub(legacyBlankLines(linesTwo), blankInMultiComm);
+  counts.blankTwo = checkedSub(legacyBlankLines(linesTwo), state.blankInMultiComm);
   counts.totalOne = checkedSub(lengthOne, checkedAdd(counts.commentOne, counts.blankOne));
   counts.totalTwo = checkedSub(lengthTwo, checkedAdd(counts.commentTwo, counts.blankTwo));
   return counts;
 }
 
-std::u16string legacyCompareMatchedFiles(const ComparerContext& context,
-                                         int32_t& blankInMultiComm,
-                                         const std::u16string& strRootDir,
+std::u16string legacyCompareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
                                          const std::u16string& fileOne,
                                          const std::u16string& fileTwo) {
   FileSystem& fs = FileSystem::current();
   const TextLines textOne = fs.readTextFile(fileOne);
   const TextLines textTwo = fs.readTextFile(fileTwo);
-  const LegacyCounts n = legacyCompareLines(textOne.lines(), textTwo.lines(), context,
-                                            blankInMultiComm);
+  const LegacyCounts n = legacyCompareLines(textOne.lines(), textTwo.lines(), state);
 
   const std::array<std::pair<std::u16string_view, int32_t>, 8> records = {{
       {u"samelines", n.same},
@@ -100,31 +96,39 @@ std::u16string legacyCompareMatchedFiles(const ComparerContext& context,
   }
 
   std::array<Variant, 11> values = {
-      Variant(n.same),       Variant(n.changed),    Variant(n.deleted),  Variant(n.added),
-      Variant(n.commentOne), Variant(n.commentTwo), Variant(n.totalOne), Variant(n.totalTwo),
-      Variant(nameAfterRoot(fileOne, strRootDir)),  Variant(n.blankOne), Variant(n.blankTwo)};
-  appendLegacyStatement(context, values);
+      Variant(n.same),     Variant(n.changed),    Variant(n.deleted),
+      Variant(n.added),    Variant(n.commentOne), Variant(n.commentTwo),
+      Variant(n.totalOne), Variant(n.totalTwo),   Variant(nameAfterRoot(fileOne, strRootDir)),
+      Variant(n.blankOne), Variant(n.blankTwo)};
+  appendLegacyStatement(state, values);
   return report;
 }
 
-std::u16string legacyPhysicalCountOnly(const ComparerContext& context, int32_t& blankInMultiComm,
-                                       const std::u16string& strDirRoot,
+std::u16string legacyPhysicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                        const std::u16string& fileToCount) {
   const TextLines text = FileSystem::current().readTextFile(fileToCount);
   const auto& lines = text.lines();
   if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
   const auto total = static_cast<int32_t>(lines.size());
   const ByteMarkers markers =
-      byteMarkers(context.commentChar, context.multiBegComm, context.multiEndComm);
-  const int32_t comment = legacyCommentLines(lines, markers, blankInMultiComm);
-  const int32_t blank = checkedSub(legacyBlankLines(lines), blankInMultiComm);
+      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
+  const int32_t comment = legacyCommentLines(lines, markers, state.blankInMultiComm);
+  const int32_t blank = checkedSub(legacyBlankLines(lines), state.blankInMultiComm);
   const int32_t code = checkedSub(total, checkedAdd(blank, comment));
 
   const Variant zero(int16_t{0});
-  std::array<Variant, 11> values = {Variant(total), zero, zero, zero, Variant(comment), zero,
-                                    Variant(code),  zero, Variant(nameAfterRoot(fileToCount, strDirRoot)),
-                                    Variant(blank), zero};
-  appendLegacyStatement(context, values);
+  std::array<Variant, 11> values = {Variant(total),
+                                    zero,
+                                    zero,
+                                    zero,
+                                    Variant(comment),
+                                    zero,
+                                    Variant(code),
+                                    zero,
+                                    Variant(nameAfterRoot(fileToCount, strDirRoot)),
+                                    Variant(blank),
+                                    zero};
+  appendLegacyStatement(state, values);
   return u"";
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/comparer_context.hpp"
+#include "engine/comparer_state.hpp"
 
 namespace cvn {
 
@@ -27,24 +27,20 @@ struct LegacyCounts {
 
 // The legacy pairing: all lines of each file in one list, blank and comment
 // lines included; identical lines pair first, then every old line (paired or
-// not) may take one similar unpaired new line. blankInMultiComm is left as the
-// counter left it after the second file.
+// not) may take one similar unpaired new line. The state's blankInMultiComm is
+// left as the counter left it after the second file.
 LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
-                                std::span<const std::string_view> linesTwo,
-                                const ComparerContext& context, int32_t& blankInMultiComm);
+                                std::span<const std::string_view> linesTwo, ComparerState& state);
 
 // compareMatchedFiles of the legacy comparer: reads both files, appends the
 // 11-value statement and returns the eight-entry report.
-std::u16string legacyCompareMatchedFiles(const ComparerContext& context,
-                                         int32_t& blankInMultiComm,
-                                         const std::u16string& strRootDir,
+std::u16string legacyCompareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
                                          const std::u16string& fileOne,
                                          const std::u16string& fileTwo);
 
 // physicalCountOnly of the legacy comparer: appends the 11-value statement of
 // a counted file. Returns "".
-std::u16string legacyPhysicalCountOnly(const ComparerContext& context, int32_t& blankInMultiComm,
-                                       const std::u16string& strDirRoot,
+std::u16string legacyPhysicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                        const std::u16string& fileToCount);
 
 }  // namespace cvn

@@ -36,16 +36,15 @@ std::u16string normalizeRoot(const std::u16string& root) {
   return withTrailingSeparator(stripFileMask(root).directory);
 }
 
-std::u16string compareFileList(const DriverState& state, const DirectoryComparisonArgs& args,
+std::u16string compareFileList(ComparerState& state, const DirectoryComparisonArgs& args,
                                const FileWork& work, const ProgressCallback& progress) {
-  const ComparerContext& c = state.context;
-  c.sessionID = args.sessionID;
-  c.commentChar = args.commentChar;
+  state.sessionID = args.sessionID;
+  state.commentChar = args.commentChar;
   state.optThree = args.optThree;
-  c.diffThershold = args.diffThershold;
-  c.multiBegComm = args.multiBegComm;
-  c.multiEndComm = args.multiEndComm;
-  c.strSQL.clear();
+  state.diffThershold = args.diffThershold;
+  state.multiBegComm = args.multiBegComm;
+  state.multiEndComm = args.multiEndComm;
+  state.strSQL.clear();
 
   const std::vector<std::u16string> oldList = splitFileList(args.sourceOne);
   const std::vector<std::u16string> newList = splitFileList(args.sourceTwo);
@@ -58,7 +57,8 @@ std::u16string compareFileList(const DriverState& state, const DirectoryComparis
   // list in order finds first.
   std::unordered_map<std::u16string_view, size_t> firstNew;
   firstNew.reserve(newList.size());
-  for (size_t j = 0; j < newList.size(); ++j) firstNew.try_emplace(relativePath(newList[j], newRoot), j);
+  for (size_t j = 0; j < newList.size(); ++j)
+    firstNew.try_emplace(relativePath(newList[j], newRoot), j);
 
   const bool secondPass = full && work.countNew;
   const int64_t total = static_cast<int64_t>(oldList.size()) +
@@ -103,8 +103,8 @@ std::u16string compareFileList(const DriverState& state, const DirectoryComparis
                                    Variant(oldRoot), Variant(newRoot)};
   const std::array<Variant*, 5> pointers = {&values[0], &values[1], &values[2], &values[3],
                                             &values[4]};
-  insertDirCompareResults(c.strSQL, c.sessionID, pointers);
-  return c.strSQL;
+  insertDirCompareResults(state.strSQL, state.sessionID, pointers);
+  return state.strSQL;
 }
 
 }  // namespace cvn

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/comparer_context.hpp"
+#include "engine/comparer_state.hpp"
 
 namespace cvn {
 
@@ -39,17 +39,11 @@ struct FileWork {
 using ProgressCallback =
     std::function<void(int64_t done, int64_t total, const std::u16string& file)>;
 
-// The object fields that compareFileList writes besides the context.
-struct DriverState {
-  ComparerContext context;
-  int16_t& optThree;
-};
-
 // compareFileList: stores the settings, pairs the files of both lists by
 // relative path (first match in list order), has each pair compared or each
 // file counted as compareType asks, appends the directory statement and
 // returns the statement list.
-std::u16string compareFileList(const DriverState& state, const DirectoryComparisonArgs& args,
+std::u16string compareFileList(ComparerState& state, const DirectoryComparisonArgs& args,
                                const FileWork& work, const ProgressCallback& progress = {});
 
 // A list in comparison form cut at every "||"; "" gives no entries.

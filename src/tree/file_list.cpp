@@ -14,8 +14,8 @@ namespace {
 // Scans depth first in pre-order without recursion, so that no tree depth can
 // exhaust the stack. Returns the folders in the order they were recorded, each
 // with its files, so that no folder is read twice.
-std::vector<FolderListing> scanFolders(const ScanState& state, const std::u16string& strDir,
-                                        const std::u16string& strFormat) {
+std::vector<FolderListing> scanFolders(ComparerState& state, const std::u16string& strDir,
+                                       const std::u16string& strFormat) {
   FileSystem& fs = FileSystem::current();
   FolderListing root = fs.listFolder(strDir);
   const double format = Variant(strFormat).toDouble();
@@ -32,7 +32,7 @@ std::vector<FolderListing> scanFolders(const ScanState& state, const std::u16str
     folders.push_back(std::move(folder));
   };
   const size_t cut = state.strScanRoot.size();
-  const std::u16string rootEntry = format != 2          ? root.path
+  const std::u16string rootEntry = format != 2              ? root.path
                                    : root.path.size() > cut ? root.path.substr(cut)
                                                             : std::u16string();
   record(std::move(root), rootEntry);
@@ -46,7 +46,8 @@ std::vector<FolderListing> scanFolders(const ScanState& state, const std::u16str
   return folders;
 }
 
-bool selected(const std::u16string& path, const MaskedRoot& mask, const std::u16string& upperSuffix) {
+bool selected(const std::u16string& path, const MaskedRoot& mask,
+              const std::u16string& upperSuffix) {
   if (path.empty()) return false;
   if (mask.maskSuffix.empty() || mask.maskSuffix == u"*" || !mask.maskSeen) return true;
   if (path.size() < upperSuffix.size()) return false;
@@ -58,7 +59,7 @@ bool selected(const std::u16string& path, const MaskedRoot& mask, const std::u16
 
 }  // namespace
 
-std::optional<std::vector<std::u16string>> listFiles(const ScanState& state,
+std::optional<std::vector<std::u16string>> listFiles(ComparerState& state,
                                                      const std::u16string& path) {
   state.strFolderList.clear();
   const MaskedRoot mask = stripFileMask(path);
@@ -80,7 +81,7 @@ std::optional<std::vector<std::u16string>> listFiles(const ScanState& state,
   return files;
 }
 
-std::u16string getFileList(const ScanState& state, const std::u16string& path) {
+std::u16string getFileList(ComparerState& state, const std::u16string& path) {
   const auto files = listFiles(state, path);
   if (!files) return u"1";
   std::u16string joined;
@@ -91,8 +92,7 @@ std::u16string getFileList(const ScanState& state, const std::u16string& path) {
   return joined;
 }
 
-void scanDir(const ScanState& state, const std::u16string& strDir,
-             const std::u16string& strFormat) {
+void scanDir(ComparerState& state, const std::u16string& strDir, const std::u16string& strFormat) {
   scanFolders(state, strDir, strFormat);
 }
 

@@ -12,10 +12,10 @@
 namespace cvn {
 
 PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
-                                  const ComparerContext& context) {
+                                  const ComparerState& state) {
   if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
   LineClassifier<char> classifier(
-      byteMarkers(context.commentChar, context.multiBegComm, context.multiEndComm));
+      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm));
   PhysicalCounts counts;
   counts.total = static_cast<int32_t>(lines.size());
   bool inMultiComm = false;
@@ -31,14 +31,14 @@ PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
   return counts;
 }
 
-PhysicalCounts countFile(const ComparerContext& context, const std::u16string& fileToCount) {
+PhysicalCounts countFile(const ComparerState& state, const std::u16string& fileToCount) {
   const TextLines text = FileSystem::current().readTextFile(fileToCount);
-  return countPhysicalLines(text.lines(), context);
+  return countPhysicalLines(text.lines(), state);
 }
 
-std::u16string physicalCountOnly(const ComparerContext& context, const std::u16string& strDirRoot,
+std::u16string physicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                  const std::u16string& fileToCount, int16_t ifileType) {
-  const PhysicalCounts n = countFile(context, fileToCount);
+  const PhysicalCounts n = countFile(state, fileToCount);
   if (ifileType != kCountedFile && ifileType != kNewFile && ifileType != kDeletedFile) return u"";
 
   const int32_t nonBlank = checkedAdd(n.code, n.comment);
@@ -49,26 +49,31 @@ std::u16string physicalCountOnly(const ComparerContext& context, const std::u16s
   const bool deleted = ifileType == kDeletedFile;
   // Interface order a b c d e f g h i k l a1 a2 b1 b2 c1 c2 d1 d2.
   std::array<Variant, 19> values = {
-      counted ? total : zero,   // a  samelines
-      zero,                     // b  changedlines
-      deleted ? lines : zero,   // c  deletedlines
-      added ? lines : zero,     // d  newlines
-      added ? zero : comment,   // e  commentlinesinold
-      added ? comment : zero,   // f  commentlinesinnew
-      counted ? code : deleted ? lines : zero,  // g  totallinesinold
-      added ? lines : zero,     // h  totallinesinnew
+      counted ? total : zero,  // a  samelines
+      zero,                    // b  changedlines
+      deleted ? lines : zero,  // c  deletedlines
+      added ? lines : zero,    // d  newlines
+      added ? zero : comment,  // e  commentlinesinold
+      added ? comment : zero,  // f  commentlinesinnew
+      counted   ? code
+      : deleted ? lines
+                : zero,                                 // g  totallinesinold
+      added ? lines : zero,                             // h  totallinesinnew
       Variant(nameAfterRoot(fileToCount, strDirRoot)),  // i
-      added ? zero : blank,     // k  blanklinesinold
-      added ? blank : zero,     // l  blanklinesinnew
-      zero, zero, zero, zero,   // a1 a2 b1 b2
-      deleted ? comment : zero, // c1
-      deleted ? code : zero,    // c2
-      added ? comment : zero,   // d1
-      added ? code : zero,      // d2
+      added ? zero : blank,                             // k  blanklinesinold
+      added ? blank : zero,                             // l  blanklinesinnew
+      zero,
+      zero,
+      zero,
+      zero,                      // a1 a2 b1 b2
+      deleted ? comment : zero,  // c1
+      deleted ? code : zero,     // c2
+      added ? comment : zero,    // d1
+      added ? code : zero,       // d2
   };
   std::array<Variant*, 19> pointers{};
   for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
-  insertFileCompareResults(context.strSQL, context.sessionID, pointers);
+  insertFileCompareResults(state.strSQL, state.sessionID, pointers);
   return u"";
 }
 

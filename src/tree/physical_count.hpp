@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/comparer_context.hpp"
+#include "engine/comparer_state.hpp"
 
 namespace cvn {
 
@@ -22,17 +22,17 @@ struct PhysicalCounts {
 };
 
 PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
-                                  const ComparerContext& context);
+                                  const ComparerState& state);
 
 // The situations of physicalCountOnly.
 enum FileType : int16_t { kCountedFile = 0, kNewFile = 1, kDeletedFile = 2 };
 
 // physicalCountOnly of the current comparer: counts the file and, for types
 // 0, 1 and 2, appends one per-file statement. Returns "".
-std::u16string physicalCountOnly(const ComparerContext& context, const std::u16string& strDirRoot,
+std::u16string physicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                  const std::u16string& fileToCount, int16_t ifileType);
 
 // The same count of a file, for hosts that show it.
-PhysicalCounts countFile(const ComparerContext& context, const std::u16string& fileToCount);
+PhysicalCounts countFile(const ComparerState& state, const std::u16string& fileToCount);
 
 }  // namespace cvn

@@ -43,7 +43,11 @@ class BothComparers : public ::testing::Test {
   // The settings compareFileList would store, for calls without it.
   static Comparer comparer() {
     Comparer c;
-    c.setSettings({1, u"//", u"/*", u"*/", 10, 0});
+    c.state() = {.sessionID = 1,
+                 .commentChar = u"//",
+                 .multiBegComm = u"/*",
+                 .multiEndComm = u"*/",
+                 .diffThershold = 10};
     return c;
   }
   TempDir dir;

@@ -105,11 +105,9 @@ TEST(LanguageTable, EveryLanguageHasAFixtureWithCheckedCounts) {
     EXPECT_EQ(languageOfFileName(fixture.file), k) << fixture.file;
 
     Corvane counter;
-    ComparerSettings settings;
-    settings.commentChar = u16(language.comment);
-    settings.multiBegComm = u16(language.begin);
-    settings.multiEndComm = u16(language.end);
-    counter.setSettings(settings);
+    counter.state().commentChar = u16(language.comment);
+    counter.state().multiBegComm = u16(language.begin);
+    counter.state().multiEndComm = u16(language.end);
     const std::u16string path = u16((fixtures() / fixture.file).string());
     EXPECT_EQ(counter.countFile(path), fixture.counts) << fixture.file;
 
@@ -117,7 +115,7 @@ TEST(LanguageTable, EveryLanguageHasAFixtureWithCheckedCounts) {
     // lines in totallinesinold and the blank lines in blanklinesinold.
     int16_t type = kCountedFile;
     counter.physicalCountOnly(u16(fixtures().string() + "/"), path, type);
-    const std::string statement = utf16ToUtf8(counter.statementList());
+    const std::string statement = utf16ToUtf8(counter.state().strSQL);
     const PhysicalCounts& n = fixture.counts;
     EXPECT_NE(statement.find(fmt::format("'{}',0,0,{},{},0,{},0,0,{},0,", fixture.file, n.total,
                                          n.comment, n.code, n.blank)),

@@ -57,7 +57,7 @@ TEST_F(CorvaneOldTest, TypeOneCountsMatchedOldFiles) {
   EXPECT_EQ(statements(sql), 2u);
   EXPECT_NE(sql.find(u"values (4,'same.c',0,0,4,3,0,1,0,0,0,0)|||"), std::u16string::npos)
       << test::u8(sql);
-  EXPECT_EQ(c.blankLinesInComments(), 1);
+  EXPECT_EQ(c.state().blankInMultiComm, 1);
 }
 
 TEST_F(CorvaneOldTest, OtherTypesOnlyCount) {
@@ -72,8 +72,8 @@ TEST_F(CorvaneOldTest, FailureKeepsEarlierStatements) {
   oldList = dir.u16("old/same.c") + u"||" + dir.u16("old/gone.c");
   newList = dir.u16("new/same.c") + u"||" + dir.u16("new/gone.c");  // listed, not on disk
   EXPECT_EQ(test::errorNumberOf([&] { run(c, u"2"); }), kFileNotFound);
-  EXPECT_EQ(statements(c.statementList()), 1u);
-  EXPECT_EQ(c.settings().sessionID, 4);
+  EXPECT_EQ(statements(c.state().strSQL), 1u);
+  EXPECT_EQ(c.state().sessionID, 4);
 }
 
 TEST(CorvaneOld, CalBlankLinesDiffersBetweenTheClasses) {
@@ -93,7 +93,7 @@ TEST(CorvaneOld, SharedMethodsBehaveAlike) {
   Corvane_old old;
   Corvane current;
   EXPECT_EQ(old.getFileList(dir.u16("t")), current.getFileList(dir.u16("t")));
-  EXPECT_EQ(old.folderList(), current.folderList());
+  EXPECT_EQ(old.state().strFolderList, current.state().strFolderList);
   EXPECT_EQ(old.matchFiles(u"/a", u"/b", u"/a/x", u"/b/x"), 1);
   EXPECT_EQ(old.checkFileExists(dir.u16("t/a.c")), 1);
   EXPECT_EQ(old.checkDirExists(dir.u16("t/a.c")), 0);

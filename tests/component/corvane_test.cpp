@@ -4,50 +4,32 @@
 
 #include "component/corvane_old.hpp"
 #include "platform/error.hpp"
+#include "support/temp_dir.hpp"
 
 namespace cvn {
-
-// The one seam into the private line tests.
-class CorvaneTestAccess {
- public:
-  static int16_t isCommentLine(Corvane& c, const std::u16string& line, int16_t& state) {
-    return c.isCommentLine(line, state);
-  }
-  static int32_t isBlankLine(Corvane& c, const std::u16string& line) { return c.isBlankLine(line); }
-  static int32_t calCommentLines(Corvane& c, const StringArray& lines) {
-    return c.calCommentLines(lines);
-  }
-};
 
 namespace {
 
 TEST(Corvane, FreshObjectsStartEmpty) {
   Corvane c;
-  const ComparerSettings s = c.settings();
+  const ComparerState& s = c.state();
   EXPECT_EQ(s.sessionID, 0);
   EXPECT_EQ(s.diffThershold, 0);
   EXPECT_TRUE(s.commentChar.empty() && s.multiBegComm.empty() && s.multiEndComm.empty());
-  EXPECT_TRUE(c.statementList().empty());
+  EXPECT_TRUE(c.state().strSQL.empty());
   Corvane_old old;
-  EXPECT_TRUE(old.statementList().empty());
+  EXPECT_TRUE(old.state().strSQL.empty());
 }
 
-TEST(Corvane, PrivateLineTestsReadTheObjectsMarkers) {
+TEST(Corvane, LineTestsReadTheObjectsMarkers) {
+  test::TempDir dir;
+  dir.write("f.c", "/*\n\n*/\nx // y\n// z\n \t\n");
   Corvane c;
-  int16_t state = 0;
-  EXPECT_EQ(CorvaneTestAccess::isCommentLine(c, u"// x", state), 0);  // no markers yet
-  c.setSettings({1, u"//", u"/*", u"*/", 3, 0});
-  EXPECT_EQ(CorvaneTestAccess::isCommentLine(c, u"// x", state), -1);
-  EXPECT_EQ(CorvaneTestAccess::isCommentLine(c, u"x /* y", state), 0);
-  EXPECT_EQ(state, -1);
-  state = 5;  // any non-zero value is true on input
-  EXPECT_EQ(CorvaneTestAccess::isCommentLine(c, u"done */", state), -1);
-  EXPECT_EQ(state, 0);
-  EXPECT_EQ(CorvaneTestAccess::isBlankLine(c, u" \t"), 1);
-  EXPECT_EQ(CorvaneTestAccess::isBlankLine(c, u"x"), 0);
-  EXPECT_EQ(CorvaneTestAccess::calCommentLines(
-                c, StringArray::fromVector({u"/*", u"", u"*/", u"x // y", u"// z"})),
-            4);
+  EXPECT_EQ(c.countFile(dir.u16("f.c")), (PhysicalCounts{6, 0, 2, 4}));  // no markers yet
+  c.state().commentChar = u"//";
+  c.state().multiBegComm = u"/*";
+  c.state().multiEndComm = u"*/";
+  EXPECT_EQ(c.countFile(dir.u16("f.c")), (PhysicalCounts{6, 4, 1, 1}));
 }
 
 TEST(Corvane, CalBlankLinesLeavesTheArray) {
@@ -60,20 +42,20 @@ TEST(Corvane, CalBlankLinesLeavesTheArray) {
 
 TEST(Corvane, BuildersUseTheObjectsSessionAndList) {
   Corvane c;
-  c.setSettings({9, u"", u"", u"", 0, 0});
+  c.state().sessionID = 9;
   Variant a(int32_t{1}), b(int32_t{2}), cc(int32_t{3}), d(u"/o/"), e(u"/n'/");
   c.insertDirCompareResults(a, b, cc, d, e);
-  EXPECT_EQ(c.statementList(),
+  EXPECT_EQ(c.state().strSQL,
             u"insert into dir_compare_results(sessionid, samefiles, deletedfiles, newfiles, "
             u"oldpath, newpath) values (9,1,2,3,'/o/','/n''/')|||");
   EXPECT_EQ(e, Variant(u"/n''/"));
 
   Corvane_old old;  // objects share nothing
-  EXPECT_TRUE(old.statementList().empty());
+  EXPECT_TRUE(old.state().strSQL.empty());
   std::vector<Variant> v(11, Variant(int16_t{0}));
   v[8] = Variant(u"x");
   old.insertFileCompareResults(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-  EXPECT_TRUE(old.statementList().ends_with(u"values (0,'x',0,0,0,0,0,0,0,0,0,0)|||"));
+  EXPECT_TRUE(old.state().strSQL.ends_with(u"values (0,'x',0,0,0,0,0,0,0,0,0,0)|||"));
 }
 
 TEST(Corvane, ChangedLineForms) {

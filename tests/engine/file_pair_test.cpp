@@ -17,23 +17,18 @@ namespace {
 using test::TempDir;
 
 // The comparer fields for tests, with the statement list they append to.
-struct Fields {
-  int32_t sessionID = 5;
-  std::u16string commentChar = u"//";
-  std::u16string multiBegComm = u"/*";
-  std::u16string multiEndComm = u"*/";
-  int16_t diffThershold = 3;
-  std::u16string strSQL;
-
-  ComparerContext context() {
-    return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, strSQL};
-  }
-};
+ComparerState fields() {
+  return {.sessionID = 5,
+          .commentChar = u"//",
+          .multiBegComm = u"/*",
+          .multiEndComm = u"*/",
+          .diffThershold = 3};
+}
 
 // The comparison as literally described: decoded text, a linear search for
 // every identical and every similar candidate.
 FilePairCounts literalCompare(const std::vector<std::u16string>& one,
-                              const std::vector<std::u16string>& two, Fields& f) {
+                              const std::vector<std::u16string>& two, const ComparerState& f) {
   struct Category {
     std::vector<std::u16string> a, b;
     int32_t blankA = 0, blankB = 0;
@@ -107,14 +102,15 @@ std::vector<std::u16string> decodedLines(const std::string& text) {
 TEST(CompareLines, FastPairingEqualsTheLiteralAlgorithm) {
   std::mt19937 random(20261206);
   const std::vector<std::array<std::u16string, 3>> markerSets = {
-      {u"//", u"/*", u"*/"}, {u"#", u"", u""}, {u"--", u"{", u"}"}, {u"", u"/*", u""},
-      {u"//", u"/*", u"/*"}, {u"\u00E9", u"\u20AC", u"\r"}, {u"\u0100", u"/*", u"*/"}};
+      {u"//", u"/*", u"*/"},    {u"#", u"", u""},      {u"--", u"{", u"}"},
+      {u"", u"/*", u""},        {u"//", u"/*", u"/*"}, {u"\u00E9", u"\u20AC", u"\r"},
+      {u"\u0100", u"/*", u"*/"}};
   for (int round = 0; round < 3000; ++round) {
     const std::string one = randomFile(random, static_cast<int>(random() % 30));
     // Now and then an unchanged file, which takes a shortcut.
     const std::string two =
         random() % 8 == 0 ? one : randomFile(random, static_cast<int>(random() % 30));
-    Fields f;
+    ComparerState f = fields();
     const auto& markers = markerSets[random() % markerSets.size()];
     f.commentChar = markers[0];
     f.multiBegComm = markers[1];
@@ -122,7 +118,7 @@ TEST(CompareLines, FastPairingEqualsTheLiteralAlgorithm) {
     f.diffThershold = static_cast<int16_t>(static_cast<int>(random() % 42) - 1);
     const auto linesOne = splitLines(one);
     const auto linesTwo = splitLines(two);
-    const FilePairCounts fast = compareLines(linesOne, linesTwo, f.context());
+    const FilePairCounts fast = compareLines(linesOne, linesTwo, f);
     const FilePairCounts literal = literalCompare(decodedLines(one), decodedLines(two), f);
     ASSERT_EQ(fast, literal) << "round " << round;
     for (const CategoryCounts* c : {&fast.comment, &fast.code}) {
@@ -154,10 +150,10 @@ TEST(CompareMatchedFiles, ReportAndStatement) {
             "int a;\n// note\n\nint b;\nint b;\nreturn x;\n/* block\n\n  still */\nfoo();\n");
   dir.write("new/src/a.c",
             "foo();\nint a;\n// note\nint b;\n\n\nreturn y;\n// foo();\nbrand new line here\n");
-  Fields f;
+  ComparerState f = fields();
   f.diffThershold = 2;
-  const std::u16string report = compareMatchedFiles(f.context(), dir.u16("old"),
-                                                    dir.u16("old/src/a.c"), dir.u16("new/src/a.c"));
+  const std::u16string report =
+      compareMatchedFiles(f, dir.u16("old"), dir.u16("old/src/a.c"), dir.u16("new/src/a.c"));
   const std::u16string expected =
       u"samelines\t4\rchangedlines\t1\rdellines\t3\rnewlines\t2\r"
       u"commlinesOne\t3\rcommlinesTwo\t2\rtotallinesOne\t5\rtotallinesTwo\t5\r"
@@ -167,8 +163,7 @@ TEST(CompareMatchedFiles, ReportAndStatement) {
       u"newlines comment\t1\rnewlines code\t1";
   EXPECT_EQ(report, expected);
   // g and h add the blank code lines to the code lines.
-  EXPECT_TRUE(f.strSQL.ends_with(
-      u"values (5,'/src/a.c',2,3,4,3,1,6,7,2,1,2,1,3,0,1,2,1,1,1)|||"))
+  EXPECT_TRUE(f.strSQL.ends_with(u"values (5,'/src/a.c',2,3,4,3,1,6,7,2,1,2,1,3,0,1,2,1,1,1)|||"))
       << test::u8(f.strSQL);
 }
 
@@ -176,9 +171,8 @@ TEST(CompareMatchedFiles, EmptyFilesStillGiveAStatement) {
   TempDir dir;
   dir.write("a", "");
   dir.write("b", "");
-  Fields f;
-  const std::u16string report =
-      compareMatchedFiles(f.context(), u"", dir.u16("a"), dir.u16("b"));
+  ComparerState f = fields();
+  const std::u16string report = compareMatchedFiles(f, u"", dir.u16("a"), dir.u16("b"));
   EXPECT_EQ(reportValue(report, u"filename"), dir.u16("a"));
   EXPECT_EQ(reportValue(report, u"samelines"), u"0");
   EXPECT_TRUE(f.strSQL.ends_with(u"',0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0)|||"));
@@ -187,12 +181,12 @@ TEST(CompareMatchedFiles, EmptyFilesStillGiveAStatement) {
 TEST(CompareMatchedFiles, NameCutByTheRootsLength) {
   TempDir dir;
   dir.write("it's.c", "x\n");
-  Fields f;
+  ComparerState f = fields();
   const std::u16string file = dir.u16("it's.c");
   // A root longer than the file gives an empty name; the quote is doubled only in the statement.
-  compareMatchedFiles(f.context(), file + u"-longer", file, file);
+  compareMatchedFiles(f, file + u"-longer", file, file);
   EXPECT_NE(f.strSQL.find(u"values (5,'',"), std::u16string::npos);
-  const std::u16string report = compareMatchedFiles(f.context(), dir.u16(), file, file);
+  const std::u16string report = compareMatchedFiles(f, dir.u16(), file, file);
   EXPECT_EQ(reportValue(report, u"filename"), u"/it's.c");
   EXPECT_NE(f.strSQL.find(u"'/it''s.c'"), std::u16string::npos);
 }
@@ -201,9 +195,8 @@ TEST(CompareMatchedFiles, UnclosedCommentDoesNotReachTheNewFile) {
   TempDir dir;
   dir.write("old.c", "/* open\nx;\n");
   dir.write("new.c", "x;\n");
-  Fields f;
-  const std::u16string report =
-      compareMatchedFiles(f.context(), u"", dir.u16("old.c"), dir.u16("new.c"));
+  ComparerState f = fields();
+  const std::u16string report = compareMatchedFiles(f, u"", dir.u16("old.c"), dir.u16("new.c"));
   EXPECT_EQ(reportValue(report, u"commlinesOne"), u"2");
   EXPECT_EQ(reportValue(report, u"totallinesTwo"), u"1");
   EXPECT_EQ(reportValue(report, u"dellines comment"), u"2");
@@ -213,12 +206,12 @@ TEST(CompareMatchedFiles, UnclosedCommentDoesNotReachTheNewFile) {
 TEST(CompareMatchedFiles, MissingFileLeavesTheListUnchanged) {
   TempDir dir;
   dir.write("a", "x\n");
-  Fields f;
+  ComparerState f = fields();
   f.strSQL = u"kept|||";
-  for (const auto& files : {std::pair{dir.u16("missing"), dir.u16("a")},
-                            std::pair{dir.u16("a"), dir.u16("missing")}}) {
+  for (const auto& files :
+       {std::pair{dir.u16("missing"), dir.u16("a")}, std::pair{dir.u16("a"), dir.u16("missing")}}) {
     std::string description;
-    EXPECT_EQ(test::errorNumberOf([&] { compareMatchedFiles(f.context(), u"", files.first, files.second); },
+    EXPECT_EQ(test::errorNumberOf([&] { compareMatchedFiles(f, u"", files.first, files.second); },
                                   &description),
               kFileNotFound);
     EXPECT_NE(description.find("missing"), std::string::npos);

@@ -14,17 +14,13 @@
 namespace cvn {
 namespace {
 
-struct Fields {
-  int32_t sessionID = 8;
-  std::u16string commentChar = u"//";
-  std::u16string multiBegComm = u"/*";
-  std::u16string multiEndComm = u"*/";
-  int16_t diffThershold = 2;
-  std::u16string strSQL;
-  ComparerContext context() {
-    return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, strSQL};
-  }
-};
+ComparerState fields() {
+  return {.sessionID = 8,
+          .commentChar = u"//",
+          .multiBegComm = u"/*",
+          .multiEndComm = u"*/",
+          .diffThershold = 2};
+}
 
 struct Pairing {
   int32_t same = 0, changed = 0, deleted = 0, added = 0;
@@ -60,8 +56,8 @@ Pairing literalPairing(const std::vector<std::u16string>& one,
 }
 
 std::string randomFile(std::mt19937& random) {
-  static const std::vector<std::string> pieces = {"a", "b", "ab", " ", "\t", "//", "/*",
-                                                  "*/", "\xE9", "\x80", "x;"};
+  static const std::vector<std::string> pieces = {"a",  "b",  "ab",   " ",    "\t", "//",
+                                                  "/*", "*/", "\xE9", "\x80", "x;"};
   std::string text;
   const int lines = static_cast<int>(random() % 25);
   for (int k = 0; k < lines; ++k) {
@@ -77,28 +73,27 @@ TEST(LegacyCompareLines, FastPairingEqualsTheLiteralAlgorithm) {
   for (int round = 0; round < 3000; ++round) {
     const std::string one = randomFile(random);
     const std::string two = randomFile(random);
-    Fields f;
+    ComparerState f = fields();
     f.diffThershold = static_cast<int16_t>(static_cast<int>(random() % 42) - 1);
     const auto linesOne = splitLines(one);
     const auto linesTwo = splitLines(two);
-    int32_t blank = 0;
-    const LegacyCounts fast = legacyCompareLines(linesOne, linesTwo, f.context(), blank);
+    const LegacyCounts fast = legacyCompareLines(linesOne, linesTwo, f);
     std::vector<std::u16string> textOne, textTwo;
     for (auto line : linesOne) textOne.push_back(decodeCp1252(line));
     for (auto line : linesTwo) textTwo.push_back(decodeCp1252(line));
     const Pairing literal = literalPairing(textOne, textTwo, f.diffThershold);
     ASSERT_EQ((Pairing{fast.same, fast.changed, fast.deleted, fast.added}), literal)
         << "round " << round;
-    ASSERT_EQ(fast.totalOne + fast.commentOne + fast.blankOne, static_cast<int32_t>(textOne.size()));
+    ASSERT_EQ(fast.totalOne + fast.commentOne + fast.blankOne,
+              static_cast<int32_t>(textOne.size()));
   }
 }
 
 TEST(LegacyCompareLines, AnOldLineMayPairTwice) {
-  Fields f;
-  int32_t blank = 0;
+  ComparerState f = fields();
   const std::vector<std::string_view> one = {"abc"};
   const std::vector<std::string_view> two = {"abc", "abd"};
-  const LegacyCounts n = legacyCompareLines(one, two, f.context(), blank);
+  const LegacyCounts n = legacyCompareLines(one, two, f);
   EXPECT_EQ(n.same, 1);
   EXPECT_EQ(n.changed, 1);
   EXPECT_EQ(n.deleted, 0);
@@ -106,11 +101,10 @@ TEST(LegacyCompareLines, AnOldLineMayPairTwice) {
 }
 
 TEST(LegacyCompareLines, BlankLinesPairLikeAnyOther) {
-  Fields f;
-  int32_t blank = 0;
+  ComparerState f = fields();
   const std::vector<std::string_view> one = {"", "x", "x"};
   const std::vector<std::string_view> two = {"x", ""};
-  const LegacyCounts n = legacyCompareLines(one, two, f.context(), blank);
+  const LegacyCounts n = legacyCompareLines(one, two, f);
   EXPECT_EQ(n.same, 2);
   EXPECT_EQ(n.deleted, 1);
   EXPECT_EQ(n.blankOne, 1);
@@ -121,28 +115,27 @@ TEST(LegacyCompareMatchedFiles, ReportStatementAndState) {
   test::TempDir dir;
   dir.write("old/a.c", "/* head\n\n*/\nint a;\nint b;\n");
   dir.write("new/a.c", "int a;\nint c;\n// new\n");
-  Fields f;
-  int32_t blankInMultiComm = -1;
-  const std::u16string report = legacyCompareMatchedFiles(
-      f.context(), blankInMultiComm, dir.u16("old"), dir.u16("old/a.c"), dir.u16("new/a.c"));
+  ComparerState f = fields();
+  f.blankInMultiComm = -1;
+  const std::u16string report =
+      legacyCompareMatchedFiles(f, dir.u16("old"), dir.u16("old/a.c"), dir.u16("new/a.c"));
   EXPECT_EQ(report,
             u"samelines\t1\rchangedlines\t1\rdellines\t4\rnewlines\t1\rcommlinesOne\t3\r"
             u"commlinesTwo\t1\rtotallinesOne\t2\rtotallinesTwo\t2");
-  EXPECT_EQ(blankInMultiComm, 0);  // the second file's value
-  EXPECT_TRUE(f.strSQL.ends_with(u"values (8,'/a.c',1,4,1,3,1,2,2,1,0,0)|||")) << test::u8(f.strSQL);
+  EXPECT_EQ(f.blankInMultiComm, 0);  // the second file's value
+  EXPECT_TRUE(f.strSQL.ends_with(u"values (8,'/a.c',1,4,1,3,1,2,2,1,0,0)|||"))
+      << test::u8(f.strSQL);
 }
 
 TEST(LegacyPhysicalCountOnly, CountedFileStatement) {
   test::TempDir dir;
   dir.write("f.c", "/* a\n\nb\nc\n*/\nx;\n\n");
-  Fields f;
-  int32_t blankInMultiComm = 0;
-  EXPECT_EQ(legacyPhysicalCountOnly(f.context(), blankInMultiComm, u"", dir.u16("f.c")), u"");
-  EXPECT_EQ(blankInMultiComm, 1);
+  ComparerState f = fields();
+  f.blankInMultiComm = 0;
+  EXPECT_EQ(legacyPhysicalCountOnly(f, u"", dir.u16("f.c")), u"");
+  EXPECT_EQ(f.blankInMultiComm, 1);
   EXPECT_TRUE(f.strSQL.ends_with(u"',0,0,7,5,0,1,0,0,1,0)|||")) << test::u8(f.strSQL);
-  EXPECT_EQ(test::errorNumberOf([&] {
-              legacyPhysicalCountOnly(f.context(), blankInMultiComm, u"", dir.u16("none"));
-            }),
+  EXPECT_EQ(test::errorNumberOf([&] { legacyPhysicalCountOnly(f, u"", dir.u16("none")); }),
             kFileNotFound);
 }
 

@@ -28,24 +28,23 @@ class DriverTest : public ::testing::Test {
       calls.push_back(u"count1 " + root + u" " + f);
     };
     DirectoryComparisonArgs args{rootOne, rootTwo, one, two, u"//", 3, 0, 77, u"/*", u"*/", type};
-    return compareFileList({{sessionID, commentChar, multiBegComm, multiEndComm, diffThershold,
-                             strSQL},
-                            optThree},
-                           args, work);
+    return compareFileList(state, args, work);
   }
 
   std::u16string dirStatement(int same, int deleted, int added, const std::u16string& oldRoot,
                               const std::u16string& newRoot) {
-    auto n = [](int v) { auto s = std::to_string(v); return std::u16string(s.begin(), s.end()); };
+    auto n = [](int v) {
+      auto s = std::to_string(v);
+      return std::u16string(s.begin(), s.end());
+    };
     return u"insert into dir_compare_results(sessionid, samefiles, deletedfiles, newfiles, "
-           u"oldpath, newpath) values (77," + n(same) + u"," + n(deleted) + u"," + n(added) +
-           u",'" + oldRoot + u"','" + newRoot + u"')|||";
+           u"oldpath, newpath) values (77," +
+           n(same) + u"," + n(deleted) + u"," + n(added) + u",'" + oldRoot + u"','" + newRoot +
+           u"')|||";
   }
 
   std::vector<std::u16string> calls;
-  int32_t sessionID = 0;
-  std::u16string commentChar, multiBegComm, multiEndComm, strSQL = u"old|||";
-  int16_t diffThershold = 0, optThree = 0;
+  ComparerState state{.strSQL = u"old|||"};
 };
 
 TEST_F(DriverTest, TypeTwoOrder) {
@@ -55,9 +54,9 @@ TEST_F(DriverTest, TypeTwoOrder) {
                                                 u"compare /old/ /old/b.c /new/b.c",
                                                 u"count1 /new/ /new/c.c"}));
   EXPECT_EQ(result, dirStatement(1, 1, 1, u"/old/", u"/new/"));
-  EXPECT_EQ(sessionID, 77);
-  EXPECT_EQ(commentChar, u"//");
-  EXPECT_EQ(diffThershold, 3);
+  EXPECT_EQ(state.sessionID, 77);
+  EXPECT_EQ(state.commentChar, u"//");
+  EXPECT_EQ(state.diffThershold, 3);
 }
 
 TEST_F(DriverTest, TypeOneAndOthers) {
@@ -80,8 +79,8 @@ TEST_F(DriverTest, DuplicatesEmptyEntriesAndCase) {
 
   calls.clear();
   result = run(u"/o", u"/n", u"/o/a.c||", u"/n/A.c||/n/a.c||/n/a.c", u"2");
-  EXPECT_EQ(calls, (std::vector<std::u16string>{u"compare /o/ /o/a.c /n/a.c",
-                                                u"count2 /o/ ", u"count1 /n/ /n/A.c"}));
+  EXPECT_EQ(calls, (std::vector<std::u16string>{u"compare /o/ /o/a.c /n/a.c", u"count2 /o/ ",
+                                                u"count1 /n/ /n/A.c"}));
   EXPECT_EQ(result, dirStatement(1, 1, 2, u"/o/", u"/n/"));
 
   calls.clear();
@@ -101,7 +100,7 @@ TEST_F(DriverTest, BadRootsFailBeforeAnyFile) {
                 [&] { run(u"/" + std::u16string(40000, u'a'), u"/new", u"", u"", u"2"); }),
             kOverflow);
   EXPECT_TRUE(calls.empty());
-  EXPECT_EQ(strSQL, u"");  // cleared when the call started
+  EXPECT_EQ(state.strSQL, u"");  // cleared when the call started
 }
 
 TEST_F(DriverTest, ListsLongerThanSixteenBits) {

@@ -14,10 +14,7 @@ using test::TempDir;
 
 class WindowsFileListTest : public ::testing::Test {
  protected:
-  ScanState state() { return {folderList, scanRoot}; }
-
-  std::u16string folderList;
-  std::u16string scanRoot;
+  ComparerState state;
   TempDir dir;
 };
 
@@ -29,18 +26,18 @@ TEST_F(WindowsFileListTest, DepthFirstPreOrderWithBackslashes) {
   dir.write("B/bjava", "");
   dir.mkdir("C/empty");
   const std::u16string r = dir.u16();
-  const auto files = listFiles(state(), r);
+  const auto files = listFiles(state, r);
   ASSERT_TRUE(files.has_value());
   EXPECT_EQ(*files,
             (std::vector<std::u16string>{r + u"\\root.c", r + u"\\A\\a.c", r + u"\\A\\A1\\a1.java",
                                          r + u"\\B\\b.JAVA", r + u"\\B\\bjava"}));
-  EXPECT_EQ(folderList, r + u"\r" + r + u"\\A\r" + r + u"\\A\\A1\r" + r + u"\\B\r" + r + u"\\C\r" +
-                            r + u"\\C\\empty\r");
+  EXPECT_EQ(state.strFolderList, r + u"\r" + r + u"\\A\r" + r + u"\\A\\A1\r" + r + u"\\B\r" + r +
+                                     u"\\C\r" + r + u"\\C\\empty\r");
   // A mask after either separator.
   for (const std::u16string separator : {u"\\", u"/"}) {
-    EXPECT_EQ(getFileList(state(), r + separator + u"*.java"),
+    EXPECT_EQ(getFileList(state, r + separator + u"*.java"),
               r + u"\\A\\A1\\a1.java\r" + r + u"\\B\\b.JAVA\r" + r + u"\\B\\bjava");
-    EXPECT_EQ(scanRoot, r + separator);
+    EXPECT_EQ(state.strScanRoot, r + separator);
   }
 }
 
@@ -54,10 +51,9 @@ TEST(WindowsSeparator, RootsEndInABackslash) {
   TempDir dir;
   dir.write("old/x/a.c", "");
   dir.write("new/x/a.c", "");
-  std::u16string folderList;
-  std::u16string scanRoot;
-  const auto oldFiles = listFiles({folderList, scanRoot}, dir.u16("old"));
-  const auto newFiles = listFiles({folderList, scanRoot}, dir.u16("new"));
+  ComparerState state;
+  const auto oldFiles = listFiles(state, dir.u16("old"));
+  const auto newFiles = listFiles(state, dir.u16("new"));
   ASSERT_TRUE(oldFiles && newFiles);
   ASSERT_EQ(oldFiles->size(), 1u);
   ASSERT_EQ(newFiles->size(), 1u);

@@ -8,17 +8,13 @@
 namespace cvn {
 namespace {
 
-struct Fields {
-  int32_t sessionID = 3;
-  std::u16string commentChar = u"//";
-  std::u16string multiBegComm = u"/*";
-  std::u16string multiEndComm = u"*/";
-  int16_t diffThershold = 0;
-  std::u16string strSQL;
-  ComparerContext context() {
-    return {sessionID, commentChar, multiBegComm, multiEndComm, diffThershold, strSQL};
-  }
-};
+ComparerState fields() {
+  return {.sessionID = 3,
+          .commentChar = u"//",
+          .multiBegComm = u"/*",
+          .multiEndComm = u"*/",
+          .diffThershold = 0};
+}
 
 std::u16string valuesOf(const std::u16string& sql) {
   const size_t open = sql.rfind(u"values (");
@@ -40,8 +36,8 @@ TEST(PhysicalCountOnly, ColumnsPerFileType) {
       {kDeletedFile, u"3,'/f.c',0,2,0,1,0,2,0,0,1,0,0,0,0,0,1,1,0,0"},
   };
   for (const TypeCase& c : cases) {
-    Fields f;
-    EXPECT_EQ(physicalCountOnly(f.context(), dir.u16("src"), dir.u16("src/f.c"), c.type), u"");
+    ComparerState f = fields();
+    EXPECT_EQ(physicalCountOnly(f, dir.u16("src"), dir.u16("src/f.c"), c.type), u"");
     EXPECT_EQ(valuesOf(f.strSQL), c.values) << c.type;
   }
 }
@@ -50,8 +46,8 @@ TEST(PhysicalCountOnly, OtherTypesAppendNothing) {
   test::TempDir dir;
   dir.write("f.c", "x\n");
   for (int16_t type : {int16_t{3}, int16_t{-1}}) {
-    Fields f;
-    EXPECT_EQ(physicalCountOnly(f.context(), u"", dir.u16("f.c"), type), u"");
+    ComparerState f = fields();
+    EXPECT_EQ(physicalCountOnly(f, u"", dir.u16("f.c"), type), u"");
     EXPECT_EQ(f.strSQL, u"");
   }
 }
@@ -59,21 +55,19 @@ TEST(PhysicalCountOnly, OtherTypesAppendNothing) {
 TEST(PhysicalCountOnly, EmptyFileAndMissingFile) {
   test::TempDir dir;
   dir.write("empty", "");
-  Fields f;
-  physicalCountOnly(f.context(), dir.u16("empty") + u"x", dir.u16("empty"), kDeletedFile);
+  ComparerState f = fields();
+  physicalCountOnly(f, dir.u16("empty") + u"x", dir.u16("empty"), kDeletedFile);
   EXPECT_EQ(valuesOf(f.strSQL), u"3,'',0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0");
-  EXPECT_EQ(test::errorNumberOf(
-                [&] { physicalCountOnly(f.context(), u"", dir.u16("missing"), kNewFile); }),
+  EXPECT_EQ(test::errorNumberOf([&] { physicalCountOnly(f, u"", dir.u16("missing"), kNewFile); }),
             kFileNotFound);
-  EXPECT_EQ(test::errorNumberOf([&] { physicalCountOnly(f.context(), u"", u"", 0); }),
-            kFileNotFound);
+  EXPECT_EQ(test::errorNumberOf([&] { physicalCountOnly(f, u"", u"", 0); }), kFileNotFound);
   EXPECT_EQ(f.strSQL.find(u"insert", 1), std::u16string::npos);  // still one statement
 }
 
 TEST(CountPhysicalLines, BlankLinesInsideACommentCountOnce) {
-  Fields f;
+  ComparerState f = fields();
   const std::vector<std::string_view> lines = {"/*", "", "*/", "x;", "", "/* open", "  ", "y"};
-  const PhysicalCounts n = countPhysicalLines(lines, f.context());
+  const PhysicalCounts n = countPhysicalLines(lines, f);
   EXPECT_EQ(n, (PhysicalCounts{8, 6, 1, 1}));
   EXPECT_EQ(n.total, n.comment + n.blank + n.code);
 }
