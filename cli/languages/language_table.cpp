@@ -3,25 +3,14 @@
 #include <array>
 
 #include "languages/language_data.hpp"
+#include "platform/ascii.hpp"
 
 namespace cvn::cli {
 namespace {
 
-constexpr char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-constexpr bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t k = 0; k < a.size(); ++k) {
-    if (lowerAscii(a[k]) != lowerAscii(b[k])) return false;
-  }
-  return true;
-}
-
 constexpr bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
-         equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+         equalIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 // Calls f with each pattern of a space-separated list.
@@ -105,7 +94,7 @@ constexpr std::array<Language, N> parseTable(std::string_view text) {
       if (table[k].key == table[next].key) throw "languages.tsv: a key appears twice";
       forEachPattern(table[k].patterns, [&](std::string_view earlier) {
         forEachPattern(table[next].patterns, [&](std::string_view pattern) {
-          if (equalsIgnoringCase(earlier, pattern)) {
+          if (equalIgnoringAsciiCase(earlier, pattern)) {
             throw "languages.tsv: a pattern belongs to two languages";
           }
         });
@@ -126,7 +115,7 @@ std::span<const Language> languages() {
 
 std::optional<size_t> findLanguage(std::string_view key) {
   for (size_t k = 0; k < kTable.size(); ++k) {
-    if (equalsIgnoringCase(kTable[k].key, key)) return k;
+    if (equalIgnoringAsciiCase(kTable[k].key, key)) return k;
   }
   return std::nullopt;
 }
@@ -146,7 +135,7 @@ std::optional<size_t> languageOfFileName(std::string_view fileName) {
         }
         best = k;
         bestLength = suffix.size();
-      } else if (!bestIsName && equalsIgnoringCase(fileName, pattern)) {
+      } else if (!bestIsName && equalIgnoringAsciiCase(fileName, pattern)) {
         best = k;
         bestIsName = true;
       }

@@ -11,35 +11,12 @@
 namespace cvn::automation {
 namespace {
 
-struct ClassFactory {
-  IClassFactory iface;  // first: the interface pointer is the object's
+struct ClassFactory : ComObject<ClassFactory, IClassFactory> {
+  IClassFactory iface;
   std::atomic<ULONG> refs;
   IDispatch* (*make)() noexcept;
 
-  static ClassFactory* self(IClassFactory* p) { return reinterpret_cast<ClassFactory*>(p); }
-
-  static HRESULT CVN_STDMETHODCALLTYPE queryInterface(IClassFactory* p, REFIID riid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!sameGuid(riid, IID_IUnknown) && !sameGuid(riid, IID_IClassFactory)) return E_NOINTERFACE;
-    addRef(p);
-    *out = p;
-    return S_OK;
-  }
-
-  static ULONG CVN_STDMETHODCALLTYPE addRef(IClassFactory* p) {
-    return self(p)->refs.fetch_add(1) + 1;
-  }
-
-  static ULONG CVN_STDMETHODCALLTYPE release(IClassFactory* p) {
-    ClassFactory* factory = self(p);
-    const ULONG left = factory->refs.fetch_sub(1) - 1;
-    if (left == 0) {
-      delete factory;
-      objectDestroyed();
-    }
-    return left;
-  }
+  static bool implements(REFIID riid) { return sameGuid(riid, IID_IClassFactory); }
 
   static HRESULT CVN_STDMETHODCALLTYPE createInstance(IClassFactory* p, IUnknown* outer,
                                                       REFIID riid, void** out) {
@@ -77,7 +54,7 @@ extern "C" HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) 
   } else {
     return CLASS_E_CLASSNOTAVAILABLE;
   }
-  auto* factory = new (std::nothrow) ClassFactory{{&ClassFactory::kVtbl}, {1}, make};
+  auto* factory = new (std::nothrow) ClassFactory{{}, {&ClassFactory::kVtbl}, {1}, make};
   if (factory == nullptr) return E_OUTOFMEMORY;
   objectCreated();
   const HRESULT hr = factory->iface.lpVtbl->QueryInterface(&factory->iface, riid, ppv);

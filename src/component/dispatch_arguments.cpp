@@ -17,9 +17,32 @@ void replaceBstr(BSTR& slot, const std::u16string& value) {
   slot = fresh;
 }
 
+// Writes a value into storage of its own type.
+void writeSlot(void* slot, const Variant& value) {
+  switch (naturalType(value)) {
+    case VT_BSTR:
+      replaceBstr(*static_cast<BSTR*>(slot), value.stringValue());
+      break;
+    case VT_I2:
+      *static_cast<SHORT*>(slot) = value.int16Value();
+      break;
+    case VT_I4:
+      *static_cast<LONG*>(slot) = value.int32Value();
+      break;
+    case VT_R8:
+      *static_cast<DOUBLE*>(slot) = value.doubleValue();
+      break;
+    case VT_BOOL:
+      *static_cast<VARIANT_BOOL*>(slot) = value.boolValue() ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace
 
-Arguments::Arguments(const MethodInfo& method, DISPPARAMS& params) {
+Arguments::Arguments(const MethodInfo& method, DISPPARAMS& params) : method_(method) {
   const UINT count = params.cArgs;
   const UINT named = params.cNamedArgs;
   if (named > count || (count > 0 && params.rgvarg == nullptr) ||
@@ -60,41 +83,43 @@ bool Arguments::present(size_t param) const {
   }
 }
 
-Variant Arguments::variant(size_t param) const {
+void Arguments::read(size_t param, Variant& value) const {
   try {
-    return toVariant(*slots_[param].arg);
+    value = toVariant(*slots_[param].arg);
   } catch (const InvokeFailure& failure) {
     fail(param, failure.hr);
   }
 }
 
-std::u16string Arguments::text(size_t param, std::u16string_view fallback) const {
-  if (!present(param)) return std::u16string(fallback);
-  const Variant value = variant(param);
+// Coerces the argument as an automation caller expects, or takes the default.
+template <typename T, typename Convert>
+void Arguments::coerce(size_t param, T& value, T fallback, Convert convert) const {
+  if (!present(param)) {
+    value = std::move(fallback);
+    return;
+  }
+  Variant argument;
+  read(param, argument);
   try {
-    return value.toText();
+    value = convert(argument);
   } catch (const Error& error) {
     fail(param, coercionFailure(error));
   }
 }
 
-int16_t Arguments::int16(size_t param) const {
-  const Variant value = variant(param);
-  try {
-    return value.toInt16();
-  } catch (const Error& error) {
-    fail(param, coercionFailure(error));
-  }
+void Arguments::read(size_t param, std::u16string& value) const {
+  coerce(param, value, std::u16string(method_.params[param].defaultText),
+         [](const Variant& v) { return v.toText(); });
 }
 
-int32_t Arguments::int32(size_t param, int32_t fallback) const {
-  if (!present(param)) return fallback;
-  const Variant value = variant(param);
-  try {
-    return value.toInt32();
-  } catch (const Error& error) {
-    fail(param, coercionFailure(error));
-  }
+void Arguments::read(size_t param, int16_t& value) const {
+  coerce(param, value, static_cast<int16_t>(method_.params[param].defaultNumber),
+         [](const Variant& v) { return v.toInt16(); });
+}
+
+void Arguments::read(size_t param, int32_t& value) const {
+  coerce(param, value, method_.params[param].defaultNumber,
+         [](const Variant& v) { return v.toInt32(); });
 }
 
 SAFEARRAY* Arguments::arrayOf(size_t param, VARTYPE& elementType) const {
@@ -124,34 +149,37 @@ SAFEARRAY* Arguments::arrayOf(size_t param, VARTYPE& elementType) const {
   return array;
 }
 
-StringArray Arguments::stringArray(size_t param) const {
+void Arguments::read(size_t param, StringArray& lines) const {
   VARTYPE elementType = VT_EMPTY;
   const SAFEARRAY* array = arrayOf(param, elementType);
-  if (array == nullptr) return StringArray();  // declared but never dimensioned
+  if (array == nullptr) {  // declared but never dimensioned
+    lines = StringArray();
+    return;
+  }
   const LONG lower = array->rgsabound[0].lLbound;
   const ULONG count = array->rgsabound[0].cElements;
-  StringArray result(lower, static_cast<int32_t>(static_cast<int64_t>(lower) + count - 1));
+  lines = StringArray(lower, static_cast<int32_t>(static_cast<int64_t>(lower) + count - 1));
   for (ULONG k = 0; k < count; ++k) {
     const int32_t index = static_cast<int32_t>(lower + static_cast<int64_t>(k));
     if (elementType == VT_BSTR) {
-      result.at(index) = bstrView(static_cast<const BSTR*>(array->pvData)[k]);
+      lines.at(index) = bstrView(static_cast<const BSTR*>(array->pvData)[k]);
       continue;
     }
-    const VARIANT& element = static_cast<const VARIANT*>(array->pvData)[k];
+    // An element never assigned (Empty, as Dim a(4) leaves it) or Null holds
+    // no text: it stays an empty line.
     try {
-      const VARIANT& value = followVariantRefs(element);
-      if (value.vt == VT_BSTR) {
-        result.at(index) = bstrView(value.bstrVal);
-      } else if (value.vt == (VT_BYREF | VT_BSTR) && value.pbstrVal != nullptr) {
-        result.at(index) = bstrView(*value.pbstrVal);
-      } else {
+      const VARIANT& element = followVariantRefs(static_cast<const VARIANT*>(array->pvData)[k]);
+      if (element.vt == VT_BSTR) {
+        lines.at(index) = bstrView(element.bstrVal);
+      } else if (element.vt == (VT_BYREF | VT_BSTR) && element.pbstrVal != nullptr) {
+        lines.at(index) = bstrView(*element.pbstrVal);
+      } else if (element.vt != VT_EMPTY && element.vt != VT_NULL) {
         fail(param, DISP_E_TYPEMISMATCH);
       }
     } catch (const InvokeFailure& failure) {
       fail(param, failure.hr);
     }
   }
-  return result;
 }
 
 Arguments::Place Arguments::placeOf(size_t param) const {
@@ -171,70 +199,41 @@ Arguments::Place Arguments::placeOf(size_t param) const {
   return {};  // passed by value: nothing to write back
 }
 
-void Arguments::storeText(size_t param, const std::u16string& value) {
+void Arguments::store(size_t param, const std::u16string& value) {
+  storeTyped(param, value);
+}
+void Arguments::store(size_t param, int16_t value) {
+  storeTyped(param, value);
+}
+void Arguments::store(size_t param, int32_t value) {
+  storeTyped(param, value);
+}
+
+void Arguments::storeTyped(size_t param, const Variant& value) {
   const Place place = placeOf(param);
-  if (place.typed != nullptr && place.type == VT_BSTR) {
-    replaceBstr(*static_cast<BSTR*>(place.typed), value);
-  } else if (place.variant != nullptr && place.variant->vt == VT_BSTR) {
-    replaceBstr(place.variant->bstrVal, value);
+  const VARTYPE type = naturalType(value);
+  if (place.typed != nullptr && place.type == type) {
+    writeSlot(place.typed, value);
+  } else if (place.variant != nullptr && place.variant->vt == type) {
+    writeSlot(&place.variant->bstrVal, value);  // the union's storage, whatever the type
   }
 }
 
-void Arguments::storeInt16(size_t param, int16_t value) {
+void Arguments::store(size_t param, const Variant& value) {
   const Place place = placeOf(param);
-  if (place.typed != nullptr && place.type == VT_I2) {
-    *static_cast<SHORT*>(place.typed) = value;
-  } else if (place.variant != nullptr && place.variant->vt == VT_I2) {
-    place.variant->iVal = value;
+  if (place.variant == nullptr) return storeTyped(param, value);
+  try {
+    if (toVariant(*place.variant) == value) return;
+  } catch (const InvokeFailure&) {
+    // A value of a kind we do not read is replaced like any other.
   }
+  VARIANT fresh;
+  cvn::automation::storeVariant(value, fresh);
+  VariantClear(place.variant);
+  *place.variant = fresh;
 }
 
-void Arguments::storeInt32(size_t param, int32_t value) {
-  const Place place = placeOf(param);
-  if (place.typed != nullptr && place.type == VT_I4) {
-    *static_cast<LONG*>(place.typed) = value;
-  } else if (place.variant != nullptr && place.variant->vt == VT_I4) {
-    place.variant->lVal = value;
-  }
-}
-
-void Arguments::storeVariant(size_t param, const Variant& value) {
-  const Place place = placeOf(param);
-  if (place.variant != nullptr) {
-    try {
-      if (toVariant(*place.variant) == value) return;
-    } catch (const InvokeFailure&) {
-      // A value of a kind we do not read is replaced like any other.
-    }
-    VARIANT fresh;
-    cvn::automation::storeVariant(value, fresh);
-    VariantClear(place.variant);
-    *place.variant = fresh;
-    return;
-  }
-  if (place.typed == nullptr || place.type != naturalType(value)) return;
-  switch (place.type) {
-    case VT_BSTR:
-      replaceBstr(*static_cast<BSTR*>(place.typed), value.stringValue());
-      break;
-    case VT_I2:
-      *static_cast<SHORT*>(place.typed) = value.int16Value();
-      break;
-    case VT_I4:
-      *static_cast<LONG*>(place.typed) = value.int32Value();
-      break;
-    case VT_R8:
-      *static_cast<DOUBLE*>(place.typed) = value.doubleValue();
-      break;
-    case VT_BOOL:
-      *static_cast<VARIANT_BOOL*>(place.typed) = value.boolValue() ? VARIANT_TRUE : VARIANT_FALSE;
-      break;
-    default:
-      break;
-  }
-}
-
-void Arguments::storeStringArray(size_t param, const StringArray& value) {
+void Arguments::store(size_t param, const StringArray& value) {
   VARTYPE elementType = VT_EMPTY;
   SAFEARRAY* array = arrayOf(param, elementType);
   if (array == nullptr || !value.isAllocated()) return;

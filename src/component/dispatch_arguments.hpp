@@ -27,18 +27,20 @@ class Arguments {
   // False when an optional parameter was left out.
   bool present(size_t param) const;
 
-  std::u16string text(size_t param, std::u16string_view fallback = u"") const;
-  int16_t int16(size_t param) const;
-  int32_t int32(size_t param, int32_t fallback = 0) const;
-  Variant variant(size_t param) const;
-  StringArray stringArray(size_t param) const;
+  // Reads parameter `param` into `value`: its default when it was left out.
+  void read(size_t param, std::u16string& value) const;
+  void read(size_t param, int16_t& value) const;
+  void read(size_t param, int32_t& value) const;
+  void read(size_t param, Variant& value) const;
+  void read(size_t param, StringArray& value) const;
 
-  void storeText(size_t param, const std::u16string& value);
-  void storeInt16(size_t param, int16_t value);
-  void storeInt32(size_t param, int32_t value);
-  void storeVariant(size_t param, const Variant& value);
+  // Writes a by-reference argument back.
+  void store(size_t param, const std::u16string& value);
+  void store(size_t param, int16_t value);
+  void store(size_t param, int32_t value);
+  void store(size_t param, const Variant& value);
   // Writes changed elements back into the caller's array.
-  void storeStringArray(size_t param, const StringArray& value);
+  void store(size_t param, const StringArray& value);
 
  private:
   struct Slot {
@@ -55,9 +57,14 @@ class Arguments {
   };
 
   [[noreturn]] void fail(size_t param, HRESULT hr) const;
+  template <typename T, typename Convert>
+  void coerce(size_t param, T& value, T fallback, Convert convert) const;
+  // Writes where the caller's storage holds the value's own type.
+  void storeTyped(size_t param, const Variant& value);
   Place placeOf(size_t param) const;
   SAFEARRAY* arrayOf(size_t param, VARTYPE& elementType) const;
 
+  const MethodInfo& method_;
   std::vector<Slot> slots_;
 };
 

@@ -17,59 +17,29 @@
 #include "component/dispatch_methods.hpp"
 #include "component/dispatch_values.hpp"
 #include "component/dual_interface.hpp"
+#include "component/interface.hpp"
 #include "component/method_table.hpp"
 #include "component/server_state.hpp"
 #ifdef _WIN32
 #include "component/type_library.hpp"
 #endif
+#include "platform/ascii.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn::automation {
 namespace {
 
-template <typename C>
-struct ClassTraits;
-
-template <>
-struct ClassTraits<Corvane> {
-  static constexpr std::u16string_view kSource = u"CVN_Core.Corvane";
-  static const IID& iid() { return IID__Corvane; }
-  static std::span<const MethodInfo> methods() { return corvaneMethods(); }
-  static std::span<const DualMethod> dualMethods() { return corvaneDualMethods(); }
-  static constexpr size_t kDualMethods = 15;
-};
-
-template <>
-struct ClassTraits<Corvane_old> {
-  static constexpr std::u16string_view kSource = u"CVN_Core.Corvane_old";
-  static const IID& iid() { return IID__Corvane_old; }
-  static std::span<const MethodInfo> methods() { return corvaneOldMethods(); }
-  static std::span<const DualMethod> dualMethods() { return corvaneOldDualMethods(); }
-  static constexpr size_t kDualMethods = 14;
-};
-
 // Automation clients read scode 0x800A0000 + n as error number n.
 constexpr uint32_t kErrorFacility = 0x800A0000u;
 
-char16_t asciiLower(char16_t ch) {
-  return ch >= u'A' && ch <= u'Z' ? ch - u'A' + u'a' : ch;
-}
-
-bool equalIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t k = 0; k < a.size(); ++k) {
-    if (asciiLower(a[k]) != asciiLower(b[k])) return false;
-  }
-  return true;
-}
-
-void fillException(EXCEPINFO* info, std::u16string_view source, const Error& error) {
+// The source is the class's programmatic identifier.
+void fillException(EXCEPINFO* info, std::u16string_view className, const Error& error) {
   if (info == nullptr) return;
   *info = EXCEPINFO{};
   info->scode = static_cast<SCODE>(kErrorFacility + static_cast<uint32_t>(error.number() & 0xFFFF));
   try {
-    info->bstrSource = makeBstr(source);
+    info->bstrSource = makeBstr(u"CVN_Core." + std::u16string(className));
     info->bstrDescription = makeBstr(utf8ToUtf16(error.description()));
   } catch (const std::bad_alloc&) {
     // The number still reaches the caller.
@@ -85,38 +55,19 @@ struct DualVtbl {
 
 // The object: the interface first, so that its pointer is the object's.
 template <typename C>
-struct DispatchObject {
-  using Traits = ClassTraits<C>;
+struct DispatchObject : ComObject<DispatchObject<C>, IDispatch> {
+  using Base = ComObject<DispatchObject<C>, IDispatch>;
+  using Description = Interface<C>;
+  static constexpr std::span<const MethodInfo> methods() { return kMethodInfos<C>; }
 
   IDispatch iface;
   std::atomic<ULONG> refs;
   C* comparer;
 
-  static DispatchObject* self(IDispatch* p) { return reinterpret_cast<DispatchObject*>(p); }
+  ~DispatchObject() { delete comparer; }
 
-  static HRESULT CVN_STDMETHODCALLTYPE queryInterface(IDispatch* p, REFIID riid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!sameGuid(riid, IID_IUnknown) && !sameGuid(riid, IID_IDispatch) &&
-        !sameGuid(riid, Traits::iid())) {
-      return E_NOINTERFACE;
-    }
-    addRef(p);
-    *out = p;
-    return S_OK;
-  }
-
-  static ULONG CVN_STDMETHODCALLTYPE addRef(IDispatch* p) { return self(p)->refs.fetch_add(1) + 1; }
-
-  static ULONG CVN_STDMETHODCALLTYPE release(IDispatch* p) {
-    DispatchObject* object = self(p);
-    const ULONG left = object->refs.fetch_sub(1) - 1;
-    if (left == 0) {
-      delete object->comparer;
-      delete object;
-      objectDestroyed();
-    }
-    return left;
+  static bool implements(REFIID riid) {
+    return sameGuid(riid, IID_IDispatch) || sameGuid(riid, Description::iid);
   }
 
 #ifdef _WIN32
@@ -131,7 +82,7 @@ struct DispatchObject {
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    return interfaceTypeInfo(Traits::iid(), info);
+    return interfaceTypeInfo(Description::iid, info);
   }
 #else
   static HRESULT CVN_STDMETHODCALLTYPE getTypeInfoCount(IDispatch*, UINT* count) {
@@ -154,14 +105,14 @@ struct DispatchObject {
     if (count == 0) return S_OK;
     if (names == nullptr || ids == nullptr) return E_INVALIDARG;
     const MethodInfo* method =
-        names[0] == nullptr ? nullptr : findMethod(Traits::methods(), olestrView(names[0]));
+        names[0] == nullptr ? nullptr : findMethod(methods(), olestrView(names[0]));
     bool allKnown = method != nullptr;
     ids[0] = method != nullptr ? method->dispatchId : DISPID_UNKNOWN;
     for (UINT k = 1; k < count; ++k) {
       ids[k] = DISPID_UNKNOWN;
       for (size_t p = 0; method != nullptr && names[k] != nullptr && p < method->params.size();
            ++p) {
-        if (equalIgnoringCase(method->params[p].name, olestrView(names[k]))) {
+        if (equalIgnoringAsciiCase(method->params[p].name, olestrView(names[k]))) {
           ids[k] = static_cast<DISPID>(p);
         }
       }
@@ -174,7 +125,7 @@ struct DispatchObject {
                                               WORD flags, DISPPARAMS* params, VARIANT* result,
                                               EXCEPINFO* exception, UINT* argError) {
     if (!sameGuid(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const MethodInfo* method = findMethod(Traits::methods(), id);
+    const MethodInfo* method = findMethod(methods(), id);
     if (method == nullptr) return DISP_E_MEMBERNOTFOUND;
     if (flags != DISPATCH_METHOD && flags != (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) {
       return DISP_E_MEMBERNOTFOUND;
@@ -182,14 +133,14 @@ struct DispatchObject {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     try {
       Arguments args(*method, params != nullptr ? *params : none);
-      const Variant value = invokeMethod(*self(p)->comparer, *method, args);
+      const Variant value = invokeMethod(*Base::self(p)->comparer, *method, args);
       if (result != nullptr) storeVariant(value, *result);
       return S_OK;
     } catch (const InvokeFailure& failure) {
       if (failure.hasArgIndex && argError != nullptr) *argError = failure.argIndex;
       return failure.hr;
     } catch (const Error& error) {
-      fillException(exception, Traits::kSource, error);
+      fillException(exception, Description::className, error);
       return DISP_E_EXCEPTION;
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
@@ -198,16 +149,16 @@ struct DispatchObject {
     }
   }
 
-  using Vtbl = DualVtbl<Traits::kDualMethods>;
+  using Vtbl = DualVtbl<kMethodCount<C>>;
   static_assert(offsetof(Vtbl, methods) == sizeof(IDispatchVtbl));
 
   // Built on first use: the interface's own entries live in another file.
   static const IDispatchVtbl* vtable() noexcept {
     static const Vtbl table = [] {
-      Vtbl built{
-          {queryInterface, addRef, release, getTypeInfoCount, getTypeInfo, getIDsOfNames, invoke},
-          {}};
-      const auto own = Traits::dualMethods();
+      Vtbl built{{Base::queryInterface, Base::addRef, Base::release, getTypeInfoCount, getTypeInfo,
+                  getIDsOfNames, invoke},
+                 {}};
+      const auto own = dualMethods<C>();
       std::copy(own.begin(), own.end(), built.methods.begin());
       return built;
     }();
@@ -215,7 +166,7 @@ struct DispatchObject {
   }
 
   static IDispatch* create() noexcept {
-    auto* object = new (std::nothrow) DispatchObject{{vtable()}, {1}, nullptr};
+    auto* object = new (std::nothrow) DispatchObject{{}, {vtable()}, {1}, nullptr};
     if (object == nullptr) return nullptr;
     object->comparer = new (std::nothrow) C();
     if (object->comparer == nullptr) {

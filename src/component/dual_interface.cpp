@@ -3,74 +3,91 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <type_traits>
+#include <utility>
+
+#include "component/interface.hpp"
 
 namespace cvn::automation {
 namespace {
 
-// VT_ERROR with DISP_E_PARAMNOTFOUND: how Invoke learns that an optional
-// argument was left out (a null pointer on the vtable side).
-void markMissing(VARIANT& v) {
-  v.vt = VT_ERROR;
-  v.scode = DISP_E_PARAMNOTFOUND;
-}
+// The vtable form of an interface value and the variant type it travels as.
+template <typename T>
+struct Abi;
+template <>
+struct Abi<std::u16string> {
+  using type = BSTR;
+  static constexpr VARTYPE vt = VT_BSTR;
+};
+template <>
+struct Abi<int16_t> {
+  using type = SHORT;
+  static constexpr VARTYPE vt = VT_I2;
+};
+template <>
+struct Abi<int32_t> {
+  using type = LONG;
+  static constexpr VARTYPE vt = VT_I4;
+};
+template <>
+struct Abi<Variant> {
+  using type = VARIANT;
+  static constexpr VARTYPE vt = VT_VARIANT;
+};
+template <>
+struct Abi<StringArray> {
+  using type = SAFEARRAY*;
+  static constexpr VARTYPE vt = VT_ARRAY | VT_BSTR;
+};
+
+// In-parameters and results by value, in/out parameters through a pointer.
+template <typename A>
+using AbiType = std::conditional_t<kInOut<A>, typename Abi<std::remove_cvref_t<A>>::type*,
+                                   typename Abi<std::remove_cvref_t<A>>::type>;
 
 // The variant an argument travels in. In-arguments are borrowed (Invoke only
-// reads them); in/out ones are passed by reference so that Invoke writes back.
-void wrap(VARIANT& v, BSTR value) {
-  v.vt = VT_BSTR;
-  v.bstrVal = value;
-}
-void wrap(VARIANT& v, BSTR* value) {
-  if (value == nullptr) return markMissing(v);
-  v.vt = VT_BYREF | VT_BSTR;
-  v.pbstrVal = value;
-}
-void wrap(VARIANT& v, SHORT value) {
-  v.vt = VT_I2;
-  v.iVal = value;
-}
-void wrap(VARIANT& v, SHORT* value) {
-  if (value == nullptr) return markMissing(v);
-  v.vt = VT_BYREF | VT_I2;
-  v.piVal = value;
-}
-void wrap(VARIANT& v, LONG value) {
-  v.vt = VT_I4;
-  v.lVal = value;
-}
-void wrap(VARIANT& v, LONG* value) {
-  if (value == nullptr) return markMissing(v);
-  v.vt = VT_BYREF | VT_I4;
-  v.plVal = value;
-}
-void wrap(VARIANT& v, VARIANT* value) {
-  if (value == nullptr) return markMissing(v);
-  v.vt = VT_BYREF | VT_VARIANT;
-  v.pvarVal = value;
-}
-void wrap(VARIANT& v, SAFEARRAY** value) {
-  if (value == nullptr) return markMissing(v);
-  v.vt = VT_BYREF | VT_ARRAY | VT_BSTR;
-  v.pparray = value;
+// reads them); in/out ones are passed by reference so that Invoke writes back,
+// and a null pointer is an optional argument left out.
+template <typename A>
+void wrap(VARIANT& v, AbiType<A> value) {
+  constexpr VARTYPE vt = Abi<std::remove_cvref_t<A>>::vt;
+  if constexpr (kInOut<A>) {
+    if (value == nullptr) {
+      v.vt = VT_ERROR;
+      v.scode = DISP_E_PARAMNOTFOUND;
+      return;
+    }
+    v.vt = VT_BYREF | vt;
+    v.byref = value;
+  } else if constexpr (vt == VT_BSTR) {
+    v.vt = vt;
+    v.bstrVal = value;
+  } else if constexpr (vt == VT_I2) {
+    v.vt = vt;
+    v.iVal = value;
+  } else {
+    v.vt = vt;
+    v.lVal = value;
+  }
 }
 
-// Moves Invoke's result into the caller's retval (which then owns a string).
-void unwrap(VARIANT& v, BSTR* out) {
-  if (v.vt == VT_BSTR) {
-    *out = v.bstrVal;
-    v.vt = VT_EMPTY;
-  } else {
-    *out = nullptr;  // a null BSTR reads as ""
+// Moves Invoke's result into the caller's retval, which then owns a string
+// (a null BSTR reads as "").
+template <typename R>
+void unwrap(VARIANT& v, AbiType<R>* out) {
+  constexpr VARTYPE vt = Abi<R>::vt;
+  *out = {};
+  if (v.vt == vt) {
+    if constexpr (vt == VT_BSTR) {
+      *out = v.bstrVal;
+      v.vt = VT_EMPTY;
+    } else if constexpr (vt == VT_I2) {
+      *out = v.iVal;
+    } else {
+      *out = v.lVal;
+    }
   }
-  VariantClear(&v);
-}
-void unwrap(VARIANT& v, SHORT* out) {
-  *out = v.vt == VT_I2 ? v.iVal : 0;
-  VariantClear(&v);
-}
-void unwrap(VARIANT& v, LONG* out) {
-  *out = v.vt == VT_I4 ? v.lVal : 0;
   VariantClear(&v);
 }
 
@@ -115,13 +132,14 @@ HRESULT invokeById(IDispatch* self, DISPID id, std::array<VARIANT, N>& forward, 
   return error;
 }
 
-template <DISPID Id, typename Result, typename... Params>
+template <DISPID Id, typename R, typename... A>
 struct Thunk {
-  static HRESULT CVN_STDMETHODCALLTYPE call(IDispatch* self, Params... params, Result* out) {
+  static HRESULT CVN_STDMETHODCALLTYPE call(IDispatch* self, AbiType<A>... params,
+                                            AbiType<R>* out) {
     if (out == nullptr) return E_POINTER;
-    std::array<VARIANT, sizeof...(Params)> args{};
+    std::array<VARIANT, sizeof...(A)> args{};
     size_t next = 0;
-    (wrap(args[next++], params), ...);
+    (wrap<A>(args[next++], params), ...);
     VARIANT result;
     VariantInit(&result);
     const HRESULT hr = invokeById(self, Id, args, &result);
@@ -130,74 +148,40 @@ struct Thunk {
       std::memset(out, 0, sizeof *out);
       return hr;
     }
-    unwrap(result, out);
+    unwrap<R>(result, out);
     return S_OK;
   }
 };
 
-template <DISPID Id, typename... Params>
-struct Thunk<Id, void, Params...> {
-  static HRESULT CVN_STDMETHODCALLTYPE call(IDispatch* self, Params... params) {
-    std::array<VARIANT, sizeof...(Params)> args{};
+template <DISPID Id, typename... A>
+struct Thunk<Id, void, A...> {
+  static HRESULT CVN_STDMETHODCALLTYPE call(IDispatch* self, AbiType<A>... params) {
+    std::array<VARIANT, sizeof...(A)> args{};
     size_t next = 0;
-    (wrap(args[next++], params), ...);
+    (wrap<A>(args[next++], params), ...);
     return invokeById(self, Id, args, nullptr);
   }
 };
 
-template <DISPID Id, typename Result, typename... Params>
-DualMethod entry() {
-  return reinterpret_cast<DualMethod>(&Thunk<Id, Result, Params...>::call);
+template <DISPID Id, typename R, typename Class, typename... A>
+DualMethod thunk(R (Class::*)(A...)) {
+  return reinterpret_cast<DualMethod>(&Thunk<Id, R, A...>::call);
 }
-
-using V = VARIANT*;
-
-template <size_t N>
-using DualTable = std::array<DualMethod, N>;
 
 }  // namespace
 
-// Method by method, the signatures of cvn_core.idl. Tables are built on first
-// use, so no object can see them before they exist.
-std::span<const DualMethod> corvaneDualMethods() noexcept {
-  static const DualTable<15> table = {
-      entry<0x60030000, BSTR, BSTR*, BSTR, BSTR*, LONG*>(),
-      entry<0x60030001, BSTR, BSTR>(),
-      entry<0x60030002, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, SHORT, SHORT, LONG, BSTR, BSTR, BSTR>(),
-      entry<0x60030003, SHORT, BSTR, BSTR, BSTR, BSTR>(),
-      entry<0x60030004, BSTR, BSTR, BSTR, BSTR>(),
-      entry<0x60030005, void, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V>(),
-      entry<0x60030006, void, V, V, V, V, V>(),
-      entry<0x6003000A, SHORT, BSTR, BSTR, SHORT>(),
-      entry<0x6003000B, SHORT, BSTR, BSTR, SHORT>(),
-      entry<0x6003000C, SHORT, BSTR>(),
-      entry<0x6003000D, SHORT, BSTR>(),
-      entry<0x6003000E, LONG, SAFEARRAY**>(),
-      entry<0x60030010, SHORT, BSTR, BSTR, BSTR, BSTR>(),
-      entry<0x60030011, BSTR, BSTR, BSTR, SHORT*>(),
-      entry<0x60030012, void, BSTR, BSTR>(),
-  };
+// Built on first use, so no object can see the table before it exists.
+template <typename C>
+std::span<const DualMethod> dualMethods() noexcept {
+  static const auto table = []<size_t... I>(std::index_sequence<I...>) {
+    return std::array<DualMethod, sizeof...(I)>{
+        thunk<kMethod<C, I>.dispatchId>(std::remove_cvref_t<decltype(kMethod<C, I>)>::member)...};
+  }
+  (std::make_index_sequence<kMethodCount<C>>());
   return table;
 }
 
-std::span<const DualMethod> corvaneOldDualMethods() noexcept {
-  static const DualTable<14> table = {
-      entry<0x60030000, BSTR, BSTR*, BSTR, BSTR*, LONG*>(),
-      entry<0x60030001, BSTR, BSTR>(),
-      entry<0x60030002, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, SHORT, SHORT, LONG, BSTR, BSTR, BSTR>(),
-      entry<0x60030003, SHORT, BSTR, BSTR, BSTR, BSTR>(),
-      entry<0x60030004, BSTR, BSTR, BSTR, BSTR>(),
-      entry<0x60030005, void, V, V, V, V, V, V, V, V, V, V, V>(),
-      entry<0x60030006, void, V, V, V, V, V>(),
-      entry<0x60030008, SHORT, BSTR, BSTR, SHORT>(),
-      entry<0x60030009, SHORT, BSTR>(),
-      entry<0x6003000A, SHORT, BSTR>(),
-      entry<0x6003000B, LONG, SAFEARRAY**>(),
-      entry<0x6003000C, SHORT, BSTR, BSTR, BSTR, BSTR>(),
-      entry<0x6003000D, BSTR, BSTR, BSTR>(),
-      entry<0x6003000E, void, BSTR, BSTR>(),
-  };
-  return table;
-}
+template std::span<const DualMethod> dualMethods<Corvane>() noexcept;
+template std::span<const DualMethod> dualMethods<Corvane_old>() noexcept;
 
 }  // namespace cvn::automation

@@ -16,7 +16,8 @@ using DualMethod = void (*)();
 // identifier, so both sides of the dual interface run the same code. A failed
 // call returns the error's HRESULT (0x800A0000 + number for the component's
 // errors) and, on Windows, sets the thread's error information.
-std::span<const DualMethod> corvaneDualMethods() noexcept;
-std::span<const DualMethod> corvaneOldDualMethods() noexcept;
+// Instantiated for Corvane and Corvane_old.
+template <typename C>
+std::span<const DualMethod> dualMethods() noexcept;
 
 }  // namespace cvn::automation

@@ -6,18 +6,21 @@
 
 namespace cvn {
 
-// The two dispatch interfaces as data: every method with its fixed dispatch
-// identifier, its parameters and its result. Late-bound callers depend on
-// these numbers; they never change.
+// The two dispatch interfaces as data, derived from their description
+// (interface.hpp): every method with its fixed dispatch identifier, its
+// parameters and its result.
 
 enum class ValueType { None, String, Int16, Int32, Variant, StringArray };
 enum class ParamMode { In, InOut };
 
 struct ParamInfo {
   std::u16string_view name;
-  ParamMode mode;
-  ValueType type;
+  ParamMode mode = ParamMode::In;
+  ValueType type = ValueType::None;
   bool optional = false;
+  // What an optional parameter stands for when the caller leaves it out.
+  std::u16string_view defaultText;
+  int32_t defaultNumber = 0;
 };
 
 struct MethodInfo {
@@ -27,8 +30,8 @@ struct MethodInfo {
   ValueType result;
 };
 
-std::span<const MethodInfo> corvaneMethods();      // interface _Corvane
-std::span<const MethodInfo> corvaneOldMethods();   // interface _Corvane_old
+std::span<const MethodInfo> corvaneMethods();     // interface _Corvane
+std::span<const MethodInfo> corvaneOldMethods();  // interface _Corvane_old
 
 // The method of a table by dispatch identifier, or null.
 const MethodInfo* findMethod(std::span<const MethodInfo> table, int32_t dispatchId);

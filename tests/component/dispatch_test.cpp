@@ -255,6 +255,15 @@ TEST_F(Dispatch, EveryMethodOfCorvaneGivesTheCppResult) {
   EXPECT_EQ(blank.result.lVal, 1);
   EXPECT_EQ(bstrElement(lines.parray, 2), u" b ");
   VariantClear(&lines);
+  // Elements a script never assigned (Dim a(2)) hold no text: blank lines.
+  VARIANT unset;
+  VariantInit(&unset);
+  unset.vt = VT_ARRAY | VT_VARIANT;
+  unset.parray = SafeArrayCreateVector(VT_VARIANT, 0, 3);
+  obj.call(blank, u"calBlankLines", Args().borrow(unset));
+  EXPECT_EQ(blank.hr, S_OK);
+  EXPECT_EQ(blank.result.lVal, 3);
+  VariantClear(&unset);
   called.insert(u"calBlankLines");
 
   SHORT fileType = 1;

@@ -184,8 +184,9 @@ inline SAFEARRAY* bstrArray(LONG lower, const std::vector<std::u16string>& items
   SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, lower, static_cast<ULONG>(items.size()));
   for (size_t k = 0; k < items.size(); ++k) {
     LONG index = lower + static_cast<LONG>(k);
-    automation::BstrHolder text(automation::makeBstr(items[k]));
-    EXPECT_EQ(SafeArrayPutElement(array, &index, text.get()), S_OK);
+    BSTR text = automation::makeBstr(items[k]);
+    EXPECT_EQ(SafeArrayPutElement(array, &index, text), S_OK);
+    SysFreeString(text);
   }
   return array;
 }
@@ -193,8 +194,9 @@ inline SAFEARRAY* bstrArray(LONG lower, const std::vector<std::u16string>& items
 inline std::u16string bstrElement(SAFEARRAY* array, LONG index) {
   BSTR text = nullptr;
   EXPECT_EQ(SafeArrayGetElement(array, &index, &text), S_OK);
-  automation::BstrHolder holder(text);
-  return std::u16string(automation::bstrView(text));
+  std::u16string copy(automation::bstrView(text));
+  SysFreeString(text);
+  return copy;
 }
 
 }  // namespace cvn::test
