@@ -19,9 +19,9 @@
 #include "component/automation_guids.hpp"
 #include "component/cvn_automation.h"
 #include "component/guarded_call.hpp"
-#include "component/registry_file.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/error.hpp"
+#include "platform/registry_file.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn::automation {

@@ -1,4 +1,4 @@
-#include "component/automation_safearray.hpp"
+#include "platform/automation_safearray.hpp"
 
 #include <cstdlib>
 #include <cstring>

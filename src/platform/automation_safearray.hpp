@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "component/cvn_automation.h"
+#include "platform/automation.h"
 
 namespace cvn::automation {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "component/automation_safearray.hpp"
-#include "component/cvn_automation.h"
+#include "platform/automation.h"
+#include "platform/automation_safearray.hpp"
 
 extern "C" void VariantInit(VARIANTARG* pvarg) {
   if (pvarg == nullptr) return;

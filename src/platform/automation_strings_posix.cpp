@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "component/cvn_automation.h"
+#include "platform/automation.h"
 
 // BSTR: a 4-byte byte count, then the UTF-16 units and a NUL; the pointer
 // handed out points at the first unit.

@@ -1,19 +1,9 @@
-#include "component/registry_file.hpp"
+#include "platform/registry_file.hpp"
+
+#include "platform/ascii.hpp"
 
 namespace cvn::automation {
 namespace {
-
-char asciiLower(char ch) {
-  return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t k = 0; k < a.size(); ++k) {
-    if (asciiLower(a[k]) != asciiLower(b[k])) return false;
-  }
-  return true;
-}
 
 std::string_view trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -65,7 +55,7 @@ void RegistryText::put(const std::vector<RegistrySection>& wanted) {
   for (const RegistrySection& section : wanted) {
     bool replaced = false;
     for (const Span& span : sections()) {
-      if (!equalIgnoringCase(span.name, section.name)) continue;
+      if (!equalIgnoringAsciiCase(span.name, section.name)) continue;
       bytes_.replace(span.begin, span.end - span.begin, sectionText(section, span.begin > 0));
       replaced = true;
       break;
@@ -80,7 +70,7 @@ size_t RegistryText::remove(const std::vector<std::string>& names) {
   // Back to front, so that the earlier positions stay valid.
   for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
     for (const std::string& name : names) {
-      if (!equalIgnoringCase(it->name, name)) continue;
+      if (!equalIgnoringAsciiCase(it->name, name)) continue;
       bytes_.erase(it->begin, it->end - it->begin);
       ++removed;
       break;
@@ -92,7 +82,7 @@ size_t RegistryText::remove(const std::vector<std::string>& names) {
 std::optional<std::string> RegistryText::value(std::string_view section,
                                                std::string_view key) const {
   for (const Span& span : sections()) {
-    if (!equalIgnoringCase(span.name, section)) continue;
+    if (!equalIgnoringAsciiCase(span.name, section)) continue;
     std::string_view body = std::string_view(bytes_).substr(span.begin, span.end - span.begin);
     if (!body.empty() && body.front() == '\n') body.remove_prefix(1);
     const size_t header = body.find('\n');
@@ -103,7 +93,7 @@ std::optional<std::string> RegistryText::value(std::string_view section,
       body = end == std::string_view::npos ? std::string_view() : body.substr(end + 1);
       const size_t equals = line.find('=');
       if (equals == std::string_view::npos) continue;
-      if (equalIgnoringCase(trim(line.substr(0, equals)), key)) {
+      if (equalIgnoringAsciiCase(trim(line.substr(0, equals)), key)) {
         return std::string(trim(line.substr(equals + 1)));
       }
     }
