@@ -6,9 +6,9 @@
 
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "platform/path_windows.hpp"
 #include "platform/utf.hpp"
 #include "platform/whole_file.hpp"
-#include "platform/windows_path.hpp"
 
 namespace cvn {
 namespace {
