@@ -12,10 +12,15 @@
 #include <vector>
 
 #include "platform/error.hpp"
+#include "platform/path_posix.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn {
 namespace {
+
+using posix::folderOf;
+using posix::isDirectory;
+using posix::nativePath;
 
 // Symbolic links followed before giving up, as the kernel does.
 constexpr int kMaxLinkHops = 40;
@@ -40,27 +45,9 @@ int32_t errorOf(int error) {
   }
 }
 
-std::optional<std::string> nativePath(const std::u16string& path) {
-  if (path.empty()) return std::nullopt;
-  auto native = utf16ToUtf8Exact(path);
-  if (native && native->find('\0') != std::string::npos) return std::nullopt;
-  return native;
-}
-
-std::string folderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string baseNameOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::optional<std::string> readLink(const std::string& path) {

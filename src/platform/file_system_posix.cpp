@@ -10,11 +10,16 @@
 
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "platform/path_posix.hpp"
 #include "platform/utf.hpp"
 #include "platform/whole_file.hpp"
 
 namespace cvn {
 namespace {
+
+using posix::folderOf;
+using posix::isDirectory;
+using posix::nativePath;
 
 class FileDescriptor {
  public:
@@ -44,26 +49,10 @@ class Directory {
   DIR* dir_;
 };
 
-std::optional<std::string> nativePath(const std::u16string& path) {
-  if (path.empty()) return std::nullopt;
-  auto native = utf16ToUtf8Exact(path);
-  // A NUL cannot be part of a POSIX path.
-  if (native && native->find('\0') != std::string::npos) return std::nullopt;
-  return native;
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // A missing file in an existing folder is "file not found"; a missing or
 // non-folder component on the way is "path not found".
 int32_t missingFileError(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  const std::string parent =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  return isDirectory(parent) ? kFileNotFound : kPathNotFound;
+  return isDirectory(folderOf(path)) ? kFileNotFound : kPathNotFound;
 }
 
 int32_t openError(int error, const std::string& path) {
