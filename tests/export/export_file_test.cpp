@@ -9,7 +9,7 @@
 #include <iterator>
 #include <set>
 
-#include "export/linux_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "export/module1.hpp"
 #include "export/save_dialog.hpp"
 #include "support/as_nobody.hpp"

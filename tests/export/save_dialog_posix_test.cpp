@@ -1,4 +1,4 @@
-#include "export/linux_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

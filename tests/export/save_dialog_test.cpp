@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "export/linux_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "export/module1.hpp"
 #include "support/temp_dir.hpp"
 

@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "export/export_file.hpp"
-#include "export/linux_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "export/save_dialog.hpp"
 #include "support/temp_dir.hpp"
 
