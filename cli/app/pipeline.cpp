@@ -13,6 +13,7 @@
 
 #include "app/failure.hpp"
 #include "app/interrupt.hpp"
+#include "platform/file_descriptor_posix.hpp"
 
 namespace cvn::cli {
 namespace {
@@ -20,33 +21,9 @@ namespace {
 // Enough of a program's complaints to explain a failure.
 constexpr size_t kErrorLimit = 65536;
 
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() { reset(); }
-  Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  Fd& operator=(Fd&& other) noexcept {
-    if (this != &other) {
-      reset();
-      fd_ = other.fd_;
-      other.fd_ = -1;
-    }
-    return *this;
-  }
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
-
 struct PipeEnds {
-  Fd read;
-  Fd write;
+  FileDescriptor read;
+  FileDescriptor write;
 };
 
 PipeEnds makePipe() {
@@ -55,7 +32,7 @@ PipeEnds makePipe() {
   if (::pipe2(fds, O_CLOEXEC) != 0) {
     throw CommandError(std::string("cannot create a pipe: ") + std::strerror(errno));
   }
-  return {Fd(fds[0]), Fd(fds[1])};
+  return {FileDescriptor(fds[0]), FileDescriptor(fds[1])};
 }
 
 class SpawnActions {
@@ -106,9 +83,9 @@ void stopAll(const std::vector<pid_t>& children) {
 }
 
 // Reads every error pipe to its end; false when a signal asked the command to stop.
-bool drain(std::vector<Fd>& errors, std::vector<StageOutcome>& outcomes) {
+bool drain(std::vector<FileDescriptor>& errors, std::vector<StageOutcome>& outcomes) {
   std::vector<pollfd> polled;
-  for (const Fd& fd : errors) polled.push_back({fd.get(), POLLIN, 0});
+  for (const FileDescriptor& fd : errors) polled.push_back({fd.get(), POLLIN, 0});
   size_t open = polled.size();
   char buffer[4096];
   while (open > 0) {
@@ -137,9 +114,9 @@ bool drain(std::vector<Fd>& errors, std::vector<StageOutcome>& outcomes) {
 
 std::vector<StageOutcome> runPipeline(const std::vector<std::vector<std::string>>& stages) {
   std::vector<StageOutcome> outcomes(stages.size());
-  std::vector<Fd> errorReads;
+  std::vector<FileDescriptor> errorReads;
   std::vector<pid_t> children;
-  Fd previousOutput;  // the read end the next program takes as its input
+  FileDescriptor previousOutput;  // the read end the next program takes as its input
   const SpawnAttributes attributes;
   try {
     for (size_t k = 0; k < stages.size(); ++k) {

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "export/terminal_dialog.hpp"
+#include "platform/file_descriptor_posix.hpp"
 #include "platform/path_posix.hpp"
 
 namespace cvn {
@@ -24,22 +25,6 @@ using posix::joinPath;
 
 // Enough for any path; a longer answer cannot fit the record anyway.
 constexpr size_t kMaxOutput = 1 << 20;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  ~FileDescriptor() { reset(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 std::string workingFolder() {
   std::string buffer(4096, '\0');

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/error.hpp"
+#include "platform/file_descriptor_posix.hpp"
 #include "platform/file_system.hpp"
 #include "platform/path_posix.hpp"
 #include "platform/utf.hpp"
@@ -20,20 +21,6 @@ namespace {
 using posix::folderOf;
 using posix::isDirectory;
 using posix::nativePath;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 class Directory {
  public:
