@@ -1,21 +1,18 @@
 #include "export/save_dialog_posix.hpp"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 #include "export/terminal_dialog.hpp"
 #include "platform/file_descriptor_posix.hpp"
 #include "platform/path_posix.hpp"
+#include "platform/process_posix.hpp"
 
 namespace cvn {
 namespace {
@@ -62,60 +59,19 @@ std::optional<std::string> zenityFilter(const FileFilter& filter) {
   return filter.description + " | " + pattern;
 }
 
-// A descriptor moved above 0-2: a host without standard streams would get the
-// pipe there, and the child's redirections would overwrite it.
-int aboveStandardStreams(int fd) {
-  if (fd < 0 || fd > 2) return fd;
-  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-  ::close(fd);
-  return moved;
-}
-
 // Runs a program with stdin and stderr on /dev/null and returns what it wrote
 // to stdout, or nothing unless it exited with 0.
-std::optional<std::string> runForOutput(const std::string& program,
-                                        const std::vector<std::string>& arguments) {
-  int pipeEnds[2];
-  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return std::nullopt;
-  FileDescriptor readEnd(aboveStandardStreams(pipeEnds[0]));
-  FileDescriptor writeEnd(aboveStandardStreams(pipeEnds[1]));
-  if (readEnd.get() < 0 || writeEnd.get() < 0) return std::nullopt;
-
-  std::vector<char*> argv;
-  std::string name = program;
-  argv.push_back(name.data());
-  std::vector<std::string> copies = arguments;
-  for (auto& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  if (posix_spawn_file_actions_init(&actions) != 0) return std::nullopt;
-  if (posix_spawnattr_init(&attributes) != 0) {
-    posix_spawn_file_actions_destroy(&actions);
+std::optional<std::string> runForOutput(const std::vector<std::string>& command) {
+  FileDescriptor readEnd;
+  pid_t child = -1;
+  try {
+    Pipe pipe = makePipe();
+    child = startProcess(command, {.output = pipe.write.get()});
+    readEnd = std::move(pipe.read);
+    // Our copy of the write end goes with the pipe, or reading would never see the end.
+  } catch (const std::system_error&) {
     return std::nullopt;
   }
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  // The host's signal mask and ignored SIGPIPE must not leak into the dialog.
-  sigset_t none;
-  sigset_t defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  pid_t child = -1;
-  const int spawned =
-      ::posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  // Our copy of the write end must go, or reading would never see the end.
-  writeEnd.reset();
-  if (spawned != 0) return std::nullopt;
 
   std::string output;
   char buffer[4096];
@@ -127,12 +83,7 @@ std::optional<std::string> runForOutput(const std::string& program,
     if (output.size() < kMaxOutput) output.append(buffer, static_cast<size_t>(n));
   }
   readEnd.reset();
-
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return std::nullopt;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  if (waitForProcess(child) != 0) return std::nullopt;
   return output;
 }
 
@@ -198,37 +149,13 @@ std::vector<std::string> zenityArguments(const SaveDialogRequest& request) {
 }
 
 int32_t runZenitySaveDialog(const std::string& program, Module1::OPENFILENAME& ofn) {
-  const auto output = runForOutput(program, zenityArguments(describeSaveDialog(ofn)));
+  std::vector<std::string> command = zenityArguments(describeSaveDialog(ofn));
+  command.insert(command.begin(), program);
+  const auto output = runForOutput(command);
   if (!output) return 0;
   std::string_view path = *output;
   if (!path.empty() && path.back() == '\n') path.remove_suffix(1);
   return acceptChosenPath(ofn, path);
-}
-
-std::optional<std::string> findOnPath(std::string_view program) {
-  const auto isProgram = [](const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           ::access(path.c_str(), X_OK) == 0;
-  };
-  if (program.empty()) return std::nullopt;
-  if (program.find('/') != std::string_view::npos) {
-    const std::string path(program);
-    return isProgram(path) ? std::optional(path) : std::nullopt;
-  }
-  const char* variable = std::getenv("PATH");
-  const std::string_view folders = variable != nullptr ? variable : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    const size_t end = std::min(folders.find(':', start), folders.size());
-    const std::string folder(folders.substr(start, end - start));
-    start = end + 1;
-    // An empty entry would mean the working folder: never run a program from there.
-    if (folder.empty()) continue;
-    std::string path = joinPath(folder, program);
-    if (isProgram(path)) return path;
-  }
-  return std::nullopt;
 }
 
 int32_t runSystemSaveDialog(Module1::OPENFILENAME& ofn) {

@@ -46,9 +46,6 @@ std::vector<std::string> zenityArguments(const SaveDialogRequest& request);
 // is a cancel; the child is always reaped.
 int32_t runZenitySaveDialog(const std::string& program, Module1::OPENFILENAME& ofn);
 
-// The executable file a program name finds on PATH.
-std::optional<std::string> findOnPath(std::string_view program);
-
 // The system's dialog: zenity when a display is available and zenity is on
 // PATH, else the controlling terminal when this process may read it, else a
 // cancel.

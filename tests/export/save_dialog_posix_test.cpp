@@ -253,22 +253,6 @@ TEST(RunZenity, WorksInAHostWithoutStandardStreams) {
   EXPECT_EQ(chosen, "1:/no/streams.txt");
 }
 
-TEST(FindOnPath, SearchesThePathFolders) {
-  TempDir dir;
-  dir.mkdir("a");
-  dir.mkdir("b");
-  dir.write("a/tool", "not executable");
-  const std::string tool = fakeProgram(dir, "b/tool", "exit 0");
-  const auto found = inChild([&] {
-    ::setenv("PATH", ("::" + dir.path().string() + "/a:" + dir.path().string() + "/b").c_str(), 1);
-    return findOnPath("tool").value_or("none") + "|" + findOnPath("missing").value_or("none");
-  });
-  EXPECT_EQ(found, tool + "|none");
-  EXPECT_EQ(findOnPath(tool), tool);
-  EXPECT_EQ(findOnPath((dir.path() / "a/tool").string()), std::nullopt);
-  EXPECT_EQ(findOnPath(""), std::nullopt);
-}
-
 // The system dialog, in a child without a controlling terminal and with the
 // environment given.
 std::optional<std::string> systemDialogInChild(const char* display, const std::string& path) {

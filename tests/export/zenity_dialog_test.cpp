@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,11 +16,12 @@
 #include <iterator>
 #include <optional>
 #include <set>
+#include <system_error>
 #include <thread>
 
 #include "export/export_file.hpp"
-#include "export/save_dialog_posix.hpp"
 #include "export/save_dialog.hpp"
+#include "platform/process_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
@@ -52,27 +52,14 @@ std::vector<std::string> missingPrograms() {
   return missing;
 }
 
-// Starts a program found on PATH with stdin and stderr on /dev/null, stdout on
-// `out` (or /dev/null) and `extra` as descriptor 3 when given.
-pid_t spawn(const std::vector<std::string>& command, int out = -1, int extra = -1) {
-  std::vector<std::string> copies = command;
-  std::vector<char*> argv;
-  for (auto& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (out >= 0) {
-    posix_spawn_file_actions_adddup2(&actions, out, 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+// Starts a program found on PATH with stdin and stderr on /dev/null and stdout
+// on `out` (or /dev/null); -1 when it cannot be started.
+pid_t spawn(const std::vector<std::string>& command, int out = kNullDevice) {
+  try {
+    return startProcess(command, {.output = out});
+  } catch (const std::system_error&) {
+    return -1;
   }
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  if (extra >= 0) posix_spawn_file_actions_adddup2(&actions, extra, 3);
-  pid_t pid = -1;
-  const int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return failed == 0 ? pid : -1;
 }
 
 // The exit status of a child once it ended, or nothing when it is still running.
@@ -155,8 +142,8 @@ class ZenityDialog : public ::testing::Test {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) return;
     // The server picks a free display itself and tells its number when ready.
-    server_ = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                    -1, ends[1]);
+    server_ = spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                    ends[1]);
     ::close(ends[1]);
     const std::string number = readLine(ends[0], Clock::now() + kPatience);
     ::close(ends[0]);
