@@ -3,7 +3,6 @@
 // $XDG_DATA_HOME/cvn/registry.ini, else ~/.local/share/cvn/registry.ini).
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +22,7 @@
 #include "platform/atomic_file.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
+#include "platform/whole_file.hpp"
 
 namespace cvn::automation {
 namespace {
@@ -58,8 +58,10 @@ HRESULT fromError(const Error& error) {
   switch (error.number()) {
     case kPermissionDenied:
       return E_ACCESSDENIED;
-    case kPathNotFound:
+    case cvn::kPathNotFound:
       return kPathNotFound;
+    case kOutOfMemory:
+      return E_OUTOFMEMORY;
     default:
       return SELFREG_E_CLASS;
   }
@@ -99,21 +101,13 @@ HRESULT createFoldersFor(const std::string& path) {
 // The file's bytes; a file that does not exist reads as empty.
 HRESULT readFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? S_OK : fromErrno(errno);
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(fd);
-      return fromErrno(error);
+  try {
+    if (const auto read = readFileIfPresent(utf8ToUtf16(path))) {
+      bytes.assign(read->begin(), read->end());
     }
-    bytes.append(buffer, static_cast<size_t>(n));
+  } catch (const Error& error) {
+    return fromError(error);
   }
-  ::close(fd);
   return S_OK;
 }
 

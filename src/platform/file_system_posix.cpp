@@ -42,10 +42,8 @@ int32_t missingFileError(const std::string& path) {
   return isDirectory(folderOf(path)) ? kFileNotFound : kPathNotFound;
 }
 
-int32_t openError(int error, const std::string& path) {
+int32_t openError(int error) {
   switch (error) {
-    case ENOENT:
-      return missingFileError(path);
     case ENOTDIR:
       return kPathNotFound;
     case EACCES:
@@ -76,28 +74,9 @@ std::u16string withoutTrailingSeparators(const std::u16string& path) {
 class PosixFileSystem final : public FileSystem {
  public:
   TextLines readTextFile(const std::u16string& path) override {
-    const auto native = nativePath(path);
-    if (!native) raise(kFileNotFound, detail(path));
-    // Non-blocking, so that opening a FIFO can never hang.
-    FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) raise(openError(errno, *native), detail(path));
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) raise(kPathFileAccessError, detail(path));
-    if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
-    if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
-
-    // A file is held whole.
-    std::vector<char> bytes = readWholeFile(
-        static_cast<uint64_t>(st.st_size), physicalMemory(), path, [&](char* into, size_t most) {
-          for (;;) {
-            const ssize_t n = ::read(fd.get(), into, most);
-            if (n >= 0) return static_cast<size_t>(n);
-            if (errno != EINTR) {
-              raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
-            }
-          }
-        });
-    return TextLines(std::move(bytes));
+    auto bytes = readFileIfPresent(path);
+    if (!bytes) raise(missingFileError(*nativePath(path)), detail(path));
+    return TextLines(std::move(*bytes));
   }
 
   FolderListing listFolder(const std::u16string& path) override {
@@ -178,6 +157,32 @@ class PosixFileSystem final : public FileSystem {
 FileSystem* installed = nullptr;
 
 }  // namespace
+
+std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
+  const auto native = nativePath(path);
+  if (!native) raise(kFileNotFound, detail(path));
+  // Non-blocking, so that opening a FIFO can never hang.
+  FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) {
+    if (errno == ENOENT) return std::nullopt;
+    raise(openError(errno), detail(path));
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) raise(kPathFileAccessError, detail(path));
+  if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
+  if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
+
+  return readWholeFile(
+      static_cast<uint64_t>(st.st_size), physicalMemory(), path, [&](char* into, size_t most) {
+        for (;;) {
+          const ssize_t n = ::read(fd.get(), into, most);
+          if (n >= 0) return static_cast<size_t>(n);
+          if (errno != EINTR) {
+            raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
+          }
+        }
+      });
+}
 
 FileSystem& osFileSystem() {
   static PosixFileSystem instance;

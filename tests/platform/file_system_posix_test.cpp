@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/file_system.hpp"
+#include "platform/whole_file.hpp"
 #include "support/as_nobody.hpp"
 #include "support/error_number.hpp"
 #include "support/temp_dir.hpp"
@@ -56,6 +57,15 @@ TEST(ReadTextFile, ErrorNumbersNameThePath) {
       EXPECT_NE(description.find(test::u8(c.path)), std::string::npos) << description;
     }
   }
+}
+
+TEST(ReadFileIfPresent, NothingOnlyWhenNothingHasTheName) {
+  TempDir dir;
+  dir.write("a", "x");
+  EXPECT_EQ(readFileIfPresent(dir.u16("a")), std::vector<char>{'x'});
+  EXPECT_EQ(readFileIfPresent(dir.u16("missing")), std::nullopt);
+  EXPECT_EQ(readFileIfPresent(dir.u16("nowhere/missing")), std::nullopt);
+  EXPECT_EQ(errorNumberOf([&] { readFileIfPresent(dir.u16("a/inner")); }), kPathNotFound);
 }
 
 TEST(ReadTextFile, PermissionDenied) {
