@@ -11,7 +11,9 @@
 namespace cvn {
 namespace {
 
-std::u16string widenAscii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+std::u16string widenAscii(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
 
 // Reads numeric text ("  -12.5 ", "1e3") as a double; anything else is a type mismatch.
 double parseNumber(const std::u16string& text) {
@@ -47,43 +49,66 @@ std::u16string formatDouble(double value) {
 
 std::u16string Variant::toText() const {
   switch (type()) {
-    case Type::Empty: return u"";
-    case Type::Null: raise(kInvalidUseOfNull);
-    case Type::Boolean: return boolValue() ? u"True" : u"False";
-    case Type::Int16: return widenAscii(std::to_string(int16Value()));
-    case Type::Int32: return widenAscii(std::to_string(int32Value()));
-    case Type::Double: return formatDouble(doubleValue());
-    case Type::String: return stringValue();
+    case Type::Empty:
+      return u"";
+    case Type::Null:
+      raise(kInvalidUseOfNull);
+    case Type::Boolean:
+      return boolValue() ? u"True" : u"False";
+    case Type::Int16:
+      return widenAscii(std::to_string(int16Value()));
+    case Type::Int32:
+      return widenAscii(std::to_string(int32Value()));
+    case Type::Double:
+      return formatDouble(doubleValue());
+    case Type::String:
+      return stringValue();
   }
   raise(kTypeMismatch);
 }
 
 int32_t Variant::toInt32() const {
   switch (type()) {
-    case Type::Empty: return 0;
-    case Type::Null: raise(kInvalidUseOfNull);
-    case Type::Boolean: return boolValue() ? -1 : 0;
-    case Type::Int16: return int16Value();
-    case Type::Int32: return int32Value();
-    case Type::Double: return checkedNarrow<int32_t>(roundToInteger(doubleValue()));
-    case Type::String: return checkedNarrow<int32_t>(roundToInteger(parseNumber(stringValue())));
+    case Type::Empty:
+      return 0;
+    case Type::Null:
+      raise(kInvalidUseOfNull);
+    case Type::Boolean:
+      return boolValue() ? -1 : 0;
+    case Type::Int16:
+      return int16Value();
+    case Type::Int32:
+      return int32Value();
+    case Type::Double:
+      return checkedNarrow<int32_t>(roundToInteger(doubleValue()));
+    case Type::String:
+      return checkedNarrow<int32_t>(roundToInteger(parseNumber(stringValue())));
   }
   raise(kTypeMismatch);
 }
 
 double Variant::toDouble() const {
   switch (type()) {
-    case Type::Empty: return 0;
-    case Type::Null: raise(kInvalidUseOfNull);
-    case Type::Boolean: return boolValue() ? -1 : 0;
-    case Type::Int16: return int16Value();
-    case Type::Int32: return int32Value();
-    case Type::Double: return doubleValue();
-    case Type::String: return parseNumber(stringValue());
+    case Type::Empty:
+      return 0;
+    case Type::Null:
+      raise(kInvalidUseOfNull);
+    case Type::Boolean:
+      return boolValue() ? -1 : 0;
+    case Type::Int16:
+      return int16Value();
+    case Type::Int32:
+      return int32Value();
+    case Type::Double:
+      return doubleValue();
+    case Type::String:
+      return parseNumber(stringValue());
   }
   raise(kTypeMismatch);
 }
 
-int16_t Variant::toInt16() const { return checkedNarrow<int16_t>(toInt32()); }
+int16_t Variant::toInt16() const {
+  return checkedNarrow<int16_t>(toInt32());
+}
 
 }  // namespace cvn
