@@ -82,6 +82,9 @@ std::u16string numberText(const Variant& value) {
 // Turns the variant into text, refuses "|||", doubles every quote and writes
 // the escaped text back into the variant.
 std::u16string escapeTextValue(Variant& value) {
+  // Null has no text: a type mismatch, as in a numeric position; the builders
+  // never fail with 94.
+  if (value.type() == Variant::Type::Null) raise(kTypeMismatch);
   std::u16string text = value.toText();
   if (text.find(u"|||") != std::u16string::npos) {
     raise(kInvalidArgument, "a text value holds \"|||\", which would split the statement list");
