@@ -15,7 +15,9 @@ std::u16string widenAscii(std::string_view text) {
   return std::u16string(text.begin(), text.end());
 }
 
-// Reads numeric text ("  -12.5 ", "1e3") as a double; anything else is a type mismatch.
+// Reads numeric text ("  -12.5 ", "1e3") as a double; anything else, "nan" and
+// "inf" included, is a type mismatch. Every numeric argument given as text
+// comes through here.
 double parseNumber(const std::u16string& text) {
   std::string ascii;
   for (char16_t ch : text) {
@@ -26,10 +28,13 @@ double parseNumber(const std::u16string& text) {
   const auto last = ascii.find_last_not_of(" \t");
   if (first == std::string::npos) raise(kTypeMismatch);
   std::string_view number(ascii.data() + first, last - first + 1);
-  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  // from_chars takes a leading "-" only.
+  if (number.starts_with('+') && !number.starts_with("+-")) number.remove_prefix(1);
   double value = 0;
   const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec != std::errc() || end != number.data() + number.size()) raise(kTypeMismatch);
+  // from_chars also reads "nan", "inf" and "infinity", in any case.
+  if (!std::isfinite(value)) raise(kTypeMismatch);
   return value;
 }
 
