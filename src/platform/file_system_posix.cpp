@@ -54,6 +54,12 @@ int32_t openError(int error) {
   }
 }
 
+// A failed read of a file or folder that is open: as for opening, only a
+// refused permission is 70; anything else (an I/O error) is 75.
+int32_t readError(int error) {
+  return error == EACCES || error == EPERM ? kPermissionDenied : kPathFileAccessError;
+}
+
 std::string detail(const std::u16string& path) {
   return utf16ToUtf8(path);
 }
@@ -96,7 +102,7 @@ class PosixFileSystem final : public FileSystem {
       errno = 0;
       const dirent* entry = ::readdir(dir.get());
       if (entry == nullptr) {
-        if (errno != 0) raise(kPermissionDenied, detail(path));
+        if (errno != 0) raise(readError(errno), detail(path));
         break;
       }
       const std::string name = entry->d_name;
@@ -172,16 +178,14 @@ std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
   if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
   if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
 
-  return readWholeFile(
-      static_cast<uint64_t>(st.st_size), physicalMemory(), path, [&](char* into, size_t most) {
-        for (;;) {
-          const ssize_t n = ::read(fd.get(), into, most);
-          if (n >= 0) return static_cast<size_t>(n);
-          if (errno != EINTR) {
-            raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
-          }
-        }
-      });
+  return readWholeFile(static_cast<uint64_t>(st.st_size), physicalMemory(), path,
+                       [&](char* into, size_t most) {
+                         for (;;) {
+                           const ssize_t n = ::read(fd.get(), into, most);
+                           if (n >= 0) return static_cast<size_t>(n);
+                           if (errno != EINTR) raise(readError(errno), detail(path));
+                         }
+                       });
 }
 
 FileSystem& osFileSystem() {
