@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "export/module1.hpp"
+#include "platform/process_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
@@ -87,30 +88,26 @@ bool noChildLeft() {
 // Runs a call in a child process, so that changes of its environment and
 // session stay there; returns what the call returned, nothing when it failed.
 std::optional<std::string> inChild(const std::function<std::string()>& call) {
-  int ends[2];
-  if (::pipe(ends) != 0) return std::nullopt;
+  Pipe pipe = makePipe();
   const pid_t child = ::fork();
   if (child == 0) {
-    ::close(ends[0]);
+    pipe.read.reset();
     std::string result;
     try {
       result = call();
     } catch (...) {
       _exit(3);
     }
-    const bool written =
-        ::write(ends[1], result.data(), result.size()) == static_cast<ssize_t>(result.size());
+    const bool written = ::write(pipe.write.get(), result.data(), result.size()) ==
+                         static_cast<ssize_t>(result.size());
     _exit(written ? 0 : 4);
   }
-  ::close(ends[1]);
+  pipe.write.reset();
   std::string output;
   char buffer[512];
   ssize_t n;
-  while ((n = ::read(ends[0], buffer, sizeof buffer)) > 0) output.append(buffer, n);
-  ::close(ends[0]);
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child) return std::nullopt;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  while ((n = ::read(pipe.read.get(), buffer, sizeof buffer)) > 0) output.append(buffer, n);
+  if (child < 0 || waitForProcess(child) != 0) return std::nullopt;
   return output;
 }
 

@@ -18,6 +18,7 @@
 #include "export/export_file.hpp"
 #include "export/save_dialog.hpp"
 #include "platform/file_descriptor_posix.hpp"
+#include "platform/process_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
@@ -72,10 +73,7 @@ TerminalRun runOnTerminal(const std::function<std::string()>& call,
   if (master.get() < 0 || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0) return run;
   char slaveName[128];
   if (::ptsname_r(master.get(), slaveName, sizeof slaveName) != 0) return run;
-  int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return run;
-  FileDescriptor resultRead(ends[0]);
-  FileDescriptor resultWrite(ends[1]);
+  Pipe out = makePipe();  // the call's result, from the child
 
   const pid_t child = ::fork();
   if (child < 0) return run;
@@ -92,11 +90,11 @@ TerminalRun runOnTerminal(const std::function<std::string()>& call,
     } catch (...) {
       _exit(12);
     }
-    const bool written = ::write(resultWrite.get(), result.data(), result.size()) ==
+    const bool written = ::write(out.write.get(), result.data(), result.size()) ==
                          static_cast<ssize_t>(result.size());
     _exit(written ? 0 : 13);
   }
-  resultWrite.reset();  // the child's copy alone, so that reading ends when it exits
+  out.write.reset();  // the child's copy alone, so that reading ends when it exits
 
   bool answered = true;
   for (const auto& step : steps) {
@@ -119,7 +117,7 @@ TerminalRun runOnTerminal(const std::function<std::string()>& call,
   if (run.finished) {
     char buffer[512];
     ssize_t n;
-    while ((n = ::read(resultRead.get(), buffer, sizeof buffer)) > 0) run.result.append(buffer, n);
+    while ((n = ::read(out.read.get(), buffer, sizeof buffer)) > 0) run.result.append(buffer, n);
   }
   return run;
 }

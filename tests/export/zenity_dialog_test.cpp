@@ -2,7 +2,6 @@
 // typed at by xdotool as a user would. Needs the programs Xvfb, zenity and
 // xdotool: skipped without them, except under CI (CI=true), where their
 // absence fails.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -99,23 +98,22 @@ std::string readLine(int fd, Clock::time_point deadline) {
 
 // Runs a short command to its end (killed at the patience) and returns its output.
 std::optional<std::string> run(const std::vector<std::string>& command) {
-  int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return std::nullopt;
-  const pid_t child = spawn(command, ends[1]);
-  ::close(ends[1]);
+  Pipe out = makePipe();
+  const pid_t child = spawn(command, out.write.get());
+  out.write.reset();
   std::string output;
   const auto deadline = Clock::now() + kPatience;
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    pollfd p{ends[0], POLLIN, 0};
+    pollfd p{out.read.get(), POLLIN, 0};
     if (child < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     char buffer[256];
-    const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
+    const ssize_t n = ::read(out.read.get(), buffer, sizeof buffer);
     if (n <= 0) break;
     output.append(buffer, static_cast<size_t>(n));
   }
-  ::close(ends[0]);
+  out.read.reset();
   const auto status = child < 0 ? std::optional(-1) : exitOf(child, deadline);
   if (!status) stop(child, SIGKILL);
   if (status != 0) return std::nullopt;
@@ -139,14 +137,12 @@ class ZenityDialog : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!missingPrograms().empty()) return;
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) return;
+    Pipe display = makePipe();
     // The server picks a free display itself and tells its number when ready.
     server_ = spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                    ends[1]);
-    ::close(ends[1]);
-    const std::string number = readLine(ends[0], Clock::now() + kPatience);
-    ::close(ends[0]);
+                    display.write.get());
+    display.write.reset();
+    const std::string number = readLine(display.read.get(), Clock::now() + kPatience);
     if (server_ > 0 && !number.empty()) display_ = ":" + number;
   }
 

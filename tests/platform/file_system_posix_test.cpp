@@ -65,7 +65,6 @@ TEST(ReadFileIfPresent, NothingOnlyWhenNothingHasTheName) {
   EXPECT_EQ(readFileIfPresent(dir.u16("a")), std::vector<char>{'x'});
   EXPECT_EQ(readFileIfPresent(dir.u16("missing")), std::nullopt);
   EXPECT_EQ(readFileIfPresent(dir.u16("nowhere/missing")), std::nullopt);
-  EXPECT_EQ(errorNumberOf([&] { readFileIfPresent(dir.u16("a/inner")); }), kPathNotFound);
 }
 
 TEST(ReadTextFile, PermissionDenied) {
