@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 #include "export/terminal_dialog.hpp"
@@ -167,7 +168,7 @@ int32_t runSystemSaveDialog(Module1::OPENFILENAME& ofn) {
     if (auto zenity = findOnPath("zenity")) return runZenitySaveDialog(*zenity, ofn);
   }
   FileDescriptor tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
-  if (tty.get() < 0) return 0;
+  if (!tty.valid()) return 0;
   // A background job that reads its terminal is stopped; cancel instead of hanging.
   if (::tcgetpgrp(tty.get()) != ::getpgrp()) return 0;
   return runTerminalSaveDialog(tty.get(), ofn);

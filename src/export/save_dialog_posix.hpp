@@ -1,14 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "export/module1.hpp"
 
-// The Save dialog on POSIX, behind GetSaveFileNameA: zenity's under a
+// The Save dialog on POSIX, behind GetSaveFileNameA: zenity's dialog under a
 // display, else questions on the terminal (terminal_dialog.hpp).
 namespace cvn {
 
