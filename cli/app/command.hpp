@@ -10,8 +10,8 @@ class App;
 
 namespace cvn::cli {
 
-// One subcommand of cvn ("compare", later "list", "count", "export"): it declares its
-// options on its own CLI11 subcommand and runs when the user chose it.
+// One subcommand of cvn ("compare", "list", "count", "export"): it declares its options on
+// its own CLI11 subcommand and runs when the user chose it.
 class Command {
  public:
   virtual ~Command() = default;

@@ -1,18 +1,17 @@
 #include "app/pipeline.hpp"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
+#include <system_error>
 
 #include "app/failure.hpp"
 #include "app/interrupt.hpp"
+#include "platform/file_descriptor_posix.hpp"
+#include "platform/process_posix.hpp"
 
 namespace cvn::cli {
 namespace {
@@ -20,95 +19,15 @@ namespace {
 // Enough of a program's complaints to explain a failure.
 constexpr size_t kErrorLimit = 65536;
 
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() { reset(); }
-  Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  Fd& operator=(Fd&& other) noexcept {
-    if (this != &other) {
-      reset();
-      fd_ = other.fd_;
-      other.fd_ = -1;
-    }
-    return *this;
-  }
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
-
-struct PipeEnds {
-  Fd read;
-  Fd write;
-};
-
-PipeEnds makePipe() {
-  int fds[2] = {-1, -1};
-  // Close-on-exec: each child keeps only the ends dup2 gives it.
-  if (::pipe2(fds, O_CLOEXEC) != 0) {
-    throw CommandError(std::string("cannot create a pipe: ") + std::strerror(errno));
-  }
-  return {Fd(fds[0]), Fd(fds[1])};
-}
-
-class SpawnActions {
- public:
-  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_{};
-};
-
-class SpawnAttributes {
- public:
-  SpawnAttributes() {
-    posix_spawnattr_init(&attributes_);
-    // A program whose reader has gone ends quietly, whatever this process does with SIGPIPE.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
-    posix_spawnattr_setsigdefault(&attributes_, &defaults);
-    posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF);
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  const posix_spawnattr_t* get() const { return &attributes_; }
-
- private:
-  posix_spawnattr_t attributes_{};
-};
-
-int waitFor(pid_t child) {
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return 128;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 void stopAll(const std::vector<pid_t>& children) {
   for (const pid_t child : children) ::kill(child, SIGTERM);
-  for (const pid_t child : children) waitFor(child);
+  for (const pid_t child : children) waitForProcess(child);
 }
 
 // Reads every error pipe to its end; false when a signal asked the command to stop.
-bool drain(std::vector<Fd>& errors, std::vector<StageOutcome>& outcomes) {
+bool drain(std::vector<FileDescriptor>& errors, std::vector<StageOutcome>& outcomes) {
   std::vector<pollfd> polled;
-  for (const Fd& fd : errors) polled.push_back({fd.get(), POLLIN, 0});
+  for (const FileDescriptor& fd : errors) polled.push_back({fd.get(), POLLIN, 0});
   size_t open = polled.size();
   char buffer[4096];
   while (open > 0) {
@@ -137,40 +56,26 @@ bool drain(std::vector<Fd>& errors, std::vector<StageOutcome>& outcomes) {
 
 std::vector<StageOutcome> runPipeline(const std::vector<std::vector<std::string>>& stages) {
   std::vector<StageOutcome> outcomes(stages.size());
-  std::vector<Fd> errorReads;
+  std::vector<FileDescriptor> errorReads;
   std::vector<pid_t> children;
-  Fd previousOutput;  // the read end the next program takes as its input
-  const SpawnAttributes attributes;
+  FileDescriptor previousOutput;  // the read end the next program takes as its input
   try {
     for (size_t k = 0; k < stages.size(); ++k) {
       const bool last = k + 1 == stages.size();
-      PipeEnds errorPipe = makePipe();
-      PipeEnds link;
+      Pipe errorPipe = makePipe();
+      Pipe link;
       if (!last) link = makePipe();
-
-      SpawnActions actions;
-      if (k == 0) {
-        posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-      } else {
-        posix_spawn_file_actions_adddup2(actions.get(), previousOutput.get(), 0);
-      }
-      posix_spawn_file_actions_adddup2(actions.get(),
-                                       last ? errorPipe.write.get() : link.write.get(), 1);
-      posix_spawn_file_actions_adddup2(actions.get(), errorPipe.write.get(), 2);
-
-      std::vector<char*> argv;
-      for (const std::string& arg : stages[k]) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      pid_t child = 0;
-      const int failure =
-          posix_spawnp(&child, argv[0], actions.get(), attributes.get(), argv.data(), environ);
-      if (failure != 0) {
-        throw CommandError("cannot run " + stages[k][0] + ": " + std::strerror(failure));
-      }
-      children.push_back(child);
+      children.push_back(
+          startProcess(stages[k], {.input = k == 0 ? kNullDevice : previousOutput.get(),
+                                   .output = last ? errorPipe.write.get() : link.write.get(),
+                                   .errors = errorPipe.write.get(),
+                                   .stoppable = true}));
       errorReads.push_back(std::move(errorPipe.read));
       previousOutput = std::move(link.read);
     }
+  } catch (const std::system_error& error) {
+    stopAll(children);
+    throw CommandError(error.what());
   } catch (...) {
     stopAll(children);
     throw;
@@ -181,7 +86,7 @@ std::vector<StageOutcome> runPipeline(const std::vector<std::vector<std::string>
     stopAll(children);
     throwIfInterrupted();
   }
-  for (size_t k = 0; k < children.size(); ++k) outcomes[k].status = waitFor(children[k]);
+  for (size_t k = 0; k < children.size(); ++k) outcomes[k].status = waitForProcess(children[k]);
   throwIfInterrupted();
   return outcomes;
 }

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <ctime>
 #include <limits>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "compare/tree_listing.hpp"
 #include "component/corvane.hpp"
 #include "languages/language_table.hpp"
+#include "output/standard_output.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
 #include "storage/storage.hpp"
@@ -50,13 +50,6 @@ int32_t firstSessionId(int64_t first, size_t count) {
     raise(kOverflow, fmt::format("session ids {} to {}", first, last));
   }
   return static_cast<int32_t>(first);
-}
-
-void writeOut(std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
-      std::fflush(stdout) != 0) {
-    throw CommandError("cannot write to standard output");
-  }
 }
 
 std::string utcNow() {
@@ -210,7 +203,7 @@ void CompareCommand::printStatements(const RunPlan& plan, int32_t firstSession,
                                   progressFor(plan, k, bar)));
   }
   bar.clear();
-  writeOut(statements);
+  writeStandardOutput(statements);
 }
 
 RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
@@ -276,7 +269,7 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
   summary.split = !settings_.legacy;
   summary.unknownOld = plan.unknownOld;
   summary.unknownNew = plan.unknownNew;
-  writeOut(renderSummary(summary, format_));
+  writeStandardOutput(renderSummary(summary, format_));
 }
 
 }  // namespace

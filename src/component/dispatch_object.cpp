@@ -21,7 +21,7 @@
 #include "component/method_table.hpp"
 #include "component/server_state.hpp"
 #ifdef _WIN32
-#include "component/type_library.hpp"
+#include "component/type_library_windows.hpp"
 #endif
 #include "platform/ascii.hpp"
 #include "platform/error.hpp"
@@ -67,7 +67,7 @@ struct DispatchObject : ComObject<DispatchObject<C>, IDispatch> {
   ~DispatchObject() { delete comparer; }
 
   static bool implements(REFIID riid) {
-    return sameGuid(riid, IID_IDispatch) || sameGuid(riid, Description::iid);
+    return sameGuid(riid, IID_IDispatch) || sameGuid(riid, Description::identity.iid);
   }
 
 #ifdef _WIN32
@@ -82,7 +82,7 @@ struct DispatchObject : ComObject<DispatchObject<C>, IDispatch> {
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    return interfaceTypeInfo(Description::iid, info);
+    return interfaceTypeInfo(Description::identity.iid, info);
   }
 #else
   static HRESULT CVN_STDMETHODCALLTYPE getTypeInfoCount(IDispatch*, UINT* count) {
@@ -140,7 +140,7 @@ struct DispatchObject : ComObject<DispatchObject<C>, IDispatch> {
       if (failure.hasArgIndex && argError != nullptr) *argError = failure.argIndex;
       return failure.hr;
     } catch (const Error& error) {
-      fillException(exception, Description::className, error);
+      fillException(exception, Description::identity.name, error);
       return DISP_E_EXCEPTION;
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;

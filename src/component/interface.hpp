@@ -109,15 +109,21 @@ inline constexpr std::array<Param, 4> kExportFileParams = {u"topheader", u"topco
                                                            u"fileheader", u"filecontents"};
 inline constexpr std::array<Param, 2> kScanDirParams = {u"strDir", u"strFormat"};
 
+// A class of the library: its name, which gives its programmatic identifier
+// ("CVN_Core.<name>") and its interface's name ("_<name>"), and its identifiers.
+struct ClassIdentity {
+  std::u16string_view name;
+  const GUID& clsid;
+  const GUID& iid;
+};
+
 template <typename C>
 struct Interface;
 
 template <>
 struct Interface<Corvane> {
   using C = Corvane;
-  static constexpr std::u16string_view className = u"Corvane";
-  static constexpr const GUID& clsid = CLSID_Corvane;
-  static constexpr const GUID& iid = IID__Corvane;
+  static constexpr ClassIdentity identity{u"Corvane", CLSID_Corvane, IID__Corvane};
   static constexpr std::tuple methods{
       Method<&C::SaveAFile>(u"SaveAFile", 0x60030000, kSaveAFileParams),
       Method<&C::getFileList>(u"getFileList", 0x60030001, {u"path"}),
@@ -146,9 +152,7 @@ struct Interface<Corvane> {
 template <>
 struct Interface<Corvane_old> {
   using C = Corvane_old;
-  static constexpr std::u16string_view className = u"Corvane_old";
-  static constexpr const GUID& clsid = CLSID_Corvane_old;
-  static constexpr const GUID& iid = IID__Corvane_old;
+  static constexpr ClassIdentity identity{u"Corvane_old", CLSID_Corvane_old, IID__Corvane_old};
   static constexpr std::tuple methods{
       Method<&C::SaveAFile>(u"SaveAFile", 0x60030000, kSaveAFileParams),
       Method<&C::getFileList>(u"getFileList", 0x60030001, {u"path"}),
@@ -170,6 +174,9 @@ struct Interface<Corvane_old> {
       Method<&C::scanDir>(u"scanDir", 0x6003000E, kScanDirParams),
   };
 };
+
+inline constexpr std::array<ClassIdentity, 2> kClasses = {Interface<Corvane>::identity,
+                                                          Interface<Corvane_old>::identity};
 
 template <typename C>
 inline constexpr size_t kMethodCount = std::tuple_size_v<decltype(Interface<C>::methods)>;

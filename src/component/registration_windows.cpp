@@ -7,20 +7,14 @@
 #include "component/automation_guids.hpp"
 #include "component/cvn_automation.h"
 #include "component/guarded_call.hpp"
-#include "component/type_library.hpp"
+#include "component/interface.hpp"
+#include "component/type_library_windows.hpp"
 
 namespace cvn::automation {
 namespace {
 
-struct ClassEntry {
-  const wchar_t* progId;
-  const GUID& clsid;
-  const GUID& iid;
-};
-
-std::vector<ClassEntry> classEntries() {
-  return {{L"CVN_Core.Corvane", CLSID_Corvane, IID__Corvane},
-          {L"CVN_Core.Corvane_old", CLSID_Corvane_old, IID__Corvane_old}};
+std::wstring progIdOf(const ClassIdentity& entry) {
+  return L"CVN_Core." + std::wstring(entry.name.begin(), entry.name.end());
 }
 
 std::wstring wideGuid(const GUID& guid) {
@@ -65,10 +59,10 @@ HRESULT deleteTree(const std::wstring& key) {
   return fromStatus(status);
 }
 
-HRESULT registerClass(const ClassEntry& entry, const std::wstring& library) {
+HRESULT registerClass(const ClassIdentity& entry, const std::wstring& library) {
   const std::wstring clsid = wideGuid(entry.clsid);
   const std::wstring classKey = L"CLSID\\" + clsid;
-  const std::wstring progId = entry.progId;
+  const std::wstring progId = progIdOf(entry);
   const std::pair<std::wstring, std::wstring> defaults[] = {
       {progId, progId},
       {progId + L"\\CLSID", clsid},
@@ -89,9 +83,8 @@ HRESULT registerClass(const ClassEntry& entry, const std::wstring& library) {
 
 HRESULT unregisterServer() {
   HRESULT result = S_OK;
-  for (const ClassEntry& entry : classEntries()) {
-    for (const std::wstring& key :
-         {std::wstring(entry.progId), L"CLSID\\" + wideGuid(entry.clsid)}) {
+  for (const ClassIdentity& entry : kClasses) {
+    for (const std::wstring& key : {progIdOf(entry), L"CLSID\\" + wideGuid(entry.clsid)}) {
       const HRESULT hr = deleteTree(key);
       if (FAILED(hr) && SUCCEEDED(result)) result = hr;
     }
@@ -99,7 +92,7 @@ HRESULT unregisterServer() {
   // Removes the library's entries and those of its interfaces; absent is fine.
   UnRegisterTypeLib(LIBID_CVN_Core, CVN_TYPELIB_VERSION_MAJOR, CVN_TYPELIB_VERSION_MINOR,
                     LANG_NEUTRAL, SYS_WIN64);
-  for (const ClassEntry& entry : classEntries()) {
+  for (const ClassIdentity& entry : kClasses) {
     deleteTree(L"Interface\\" + wideGuid(entry.iid));
   }
   return result;
@@ -108,7 +101,7 @@ HRESULT unregisterServer() {
 HRESULT registerServer() {
   const std::wstring library = modulePath();
   if (library.empty()) return SELFREG_E_CLASS;
-  for (const ClassEntry& entry : classEntries()) {
+  for (const ClassIdentity& entry : kClasses) {
     const HRESULT hr = registerClass(entry, library);
     if (FAILED(hr)) {
       unregisterServer();  // no half registration left behind

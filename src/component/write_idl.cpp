@@ -49,7 +49,7 @@ void writeInterface() {
   std::printf(
       "\n  [odl, uuid(%s), version(1.0), hidden, dual, nonextensible, oleautomation]\n"
       "  interface _%s : IDispatch\n  {\n",
-      uuid(Description::iid).c_str(), ascii(Description::className).c_str());
+      uuid(Description::identity.iid).c_str(), ascii(Description::identity.name).c_str());
   for (const MethodInfo& method : kMethodInfos<C>) {
     std::string parameters;
     for (const ParamInfo& p : method.params) {

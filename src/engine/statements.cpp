@@ -22,7 +22,9 @@ constexpr std::u16string_view kDirHead =
     u"insert into dir_compare_results(sessionid, samefiles, deletedfiles, newfiles, oldpath, "
     u"newpath) values (";
 
-std::u16string widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 // Reads "  -007\t" as "-7": optional blanks, an optional sign, digits of any
 // length, optional blanks. Anything else is not a whole number.
@@ -50,16 +52,19 @@ bool normalizeWholeNumberText(const std::u16string& text, std::u16string& out) {
 // The decimal text of a value in a numeric position.
 std::u16string numberText(const Variant& value) {
   switch (value.type()) {
-    case Variant::Type::Empty: return u"0";
-    case Variant::Type::Int16: return widen(std::to_string(value.int16Value()));
-    case Variant::Type::Int32: return widen(std::to_string(value.int32Value()));
+    case Variant::Type::Empty:
+      return u"0";
+    case Variant::Type::Int16:
+      return widen(std::to_string(value.int16Value()));
+    case Variant::Type::Int32:
+      return widen(std::to_string(value.int32Value()));
     case Variant::Type::Double: {
       const double d = value.doubleValue();
       if (!std::isfinite(d) || std::trunc(d) != d) raise(kTypeMismatch);
       // Fixed notation: a whole value is written without fraction or exponent.
       char buffer[400];
-      const auto result = std::to_chars(buffer, buffer + sizeof buffer, d == 0 ? 0.0 : d,
-                                        std::chars_format::fixed);
+      const auto result =
+          std::to_chars(buffer, buffer + sizeof buffer, d == 0 ? 0.0 : d, std::chars_format::fixed);
       return widen(std::string_view(buffer, result.ptr - buffer));
     }
     case Variant::Type::String: {
@@ -68,7 +73,8 @@ std::u16string numberText(const Variant& value) {
       raise(kTypeMismatch);
     }
     case Variant::Type::Null:
-    case Variant::Type::Boolean: break;
+    case Variant::Type::Boolean:
+      break;
   }
   raise(kTypeMismatch);
 }
@@ -76,6 +82,9 @@ std::u16string numberText(const Variant& value) {
 // Turns the variant into text, refuses "|||", doubles every quote and writes
 // the escaped text back into the variant.
 std::u16string escapeTextValue(Variant& value) {
+  // Null has no text: a type mismatch, as in a numeric position; the builders
+  // never fail with 94.
+  if (value.type() == Variant::Type::Null) raise(kTypeMismatch);
   std::u16string text = value.toText();
   if (text.find(u"|||") != std::u16string::npos) {
     raise(kInvalidArgument, "a text value holds \"|||\", which would split the statement list");

@@ -15,8 +15,9 @@ namespace cvn {
 // Text values are escaped (each "'" doubled) and the escaped text is written
 // back into the caller's variant. A text value holding "|||" is refused with
 // the invalid-argument error and left as it was: it would split the statement
-// list. Numeric positions take integers, whole doubles, Empty (0) and text
-// that reads as a whole number; anything else is the type-mismatch error.
+// list; Null is the type-mismatch error. Numeric positions take integers,
+// whole doubles, Empty (0) and text that reads as a whole number; anything
+// else is the type-mismatch error.
 
 // The current per-file statement: values a, b, c, d, e, f, g, h, i, k, l, a1,
 // a2, b1, b2, c1, c2, d1, d2 in that (interface) order.

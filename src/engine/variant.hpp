@@ -33,7 +33,8 @@ class Variant {
 
   // Coercions as an automation caller expects them: text to numbers, numbers
   // to text. A value that cannot be converted fails with the type-mismatch
-  // error, a number out of range with the overflow error, null with error 94.
+  // error (text that is no finite decimal number, "nan" and "inf" included),
+  // a number out of range with the overflow error, null with error 94.
   std::u16string toText() const;
   int32_t toInt32() const;
   int16_t toInt16() const;

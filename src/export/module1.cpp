@@ -8,9 +8,9 @@
 #include <utility>
 
 #ifdef _WIN32
-#include "export/windows_dialog.hpp"
+#include "export/save_dialog_windows.hpp"
 #else
-#include "export/linux_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "platform/utf.hpp"
 #endif
 

@@ -68,7 +68,7 @@ std::u16string textOfRecord(std::string_view bytes);
 // Shows the Save dialog the record describes. Non-zero when a file was chosen
 // (its path is then in lpstrFile); 0 when the user cancelled, the path did not
 // fit, or no dialog could be shown. Uses the installed dialog when there is
-// one, else the system's (see linux_dialog.hpp, windows_dialog.hpp).
+// one, else the system's (see save_dialog_posix.hpp, save_dialog_windows.hpp).
 int32_t GetSaveFileNameA(OPENFILENAME* pOpenfilename);
 
 // A dialog a host or a test provides instead of the system's.

@@ -8,8 +8,8 @@
 
 #include "platform/atomic_file.hpp"
 #include "platform/error.hpp"
+#include "platform/path_windows.hpp"
 #include "platform/utf.hpp"
-#include "platform/windows_path.hpp"
 
 namespace cvn {
 namespace {

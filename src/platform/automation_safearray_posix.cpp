@@ -1,4 +1,4 @@
-#include "platform/automation_safearray.hpp"
+#include "platform/automation_safearray_posix.hpp"
 
 #include <cstdlib>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/automation.h"
-#include "platform/automation_safearray.hpp"
+#include "platform/automation_safearray_posix.hpp"
 
 extern "C" void VariantInit(VARIANTARG* pvarg) {
   if (pvarg == nullptr) return;

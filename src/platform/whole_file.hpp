@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,10 @@ std::vector<char> readWholeFile(uint64_t size, uint64_t memory, const std::u16st
   bytes.resize(done);
   return bytes;
 }
+
+// The bytes of the file at path, read whole as above: the one reader of file
+// contents. Nothing when no such file exists (it, or a folder on its way, is
+// missing); every other failure throws as FileSystem::readTextFile does.
+std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path);
 
 }  // namespace cvn

@@ -6,7 +6,7 @@
 
 #include "component/automation_guids.hpp"
 #include "component/dispatch_test_support.hpp"
-#include "platform/registry_file.hpp"
+#include "platform/registry_file_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn::test {

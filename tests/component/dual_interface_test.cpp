@@ -11,8 +11,8 @@
 #include "component/corvane_old.hpp"
 #include "component/dispatch_object.hpp"
 #include "component/method_table.hpp"
-#include "export/linux_dialog.hpp"
 #include "export/module1.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "platform/utf.hpp"
 #include "support/temp_dir.hpp"
 

@@ -91,22 +91,37 @@ TEST(Statements, TextValuesAreConvertedToStrings) {
   EXPECT_NE(sql.find(u",'',"), std::u16string::npos);
 }
 
+TEST(Statements, NullInATextPositionIsATypeMismatch) {
+  std::u16string sql;
+  auto file = fileValues(Variant::null());
+  EXPECT_EQ(errorOf([&] { insertFileCompareResults(sql, 1, pointers<19>(file)); }), kTypeMismatch);
+  EXPECT_EQ(errorOf([&] { insertLegacyFileCompareResults(sql, 1, pointers<11>(file)); }),
+            kTypeMismatch);
+  std::vector<Variant> dir = {Variant(), Variant(), Variant(), Variant(u"o"), Variant::null()};
+  EXPECT_EQ(errorOf([&] { insertDirCompareResults(sql, 1, pointers<5>(dir)); }), kTypeMismatch);
+  EXPECT_EQ(sql, u"");
+}
+
 TEST(Statements, NumericPositionsTakeWholeNumbers) {
   struct Case {
     Variant value;
     std::u16string text;
   };
   const std::vector<Case> cases = {
-      {Variant(int16_t{-5}), u"-5"},        {Variant(), u"0"},
-      {Variant(3.0), u"3"},                 {Variant(-0.0), u"0"},
+      {Variant(int16_t{-5}), u"-5"},
+      {Variant(), u"0"},
+      {Variant(3.0), u"3"},
+      {Variant(-0.0), u"0"},
       {Variant(1e20), u"100000000000000000000"},
-      {Variant(u"  +007\t"), u"7"},         {Variant(u"-0"), u"0"},
-      {Variant(u"\t-120 "), u"-120"},       {Variant(u"99999999999999999999"), u"99999999999999999999"},
+      {Variant(u"  +007\t"), u"7"},
+      {Variant(u"-0"), u"0"},
+      {Variant(u"\t-120 "), u"-120"},
+      {Variant(u"99999999999999999999"), u"99999999999999999999"},
   };
   for (const Case& c : cases) {
     std::u16string sql;
-    std::vector<Variant> values = {c.value, Variant(int32_t{0}), Variant(int32_t{0}),
-                                   Variant(u"o"), Variant(u"n")};
+    std::vector<Variant> values = {c.value, Variant(int32_t{0}), Variant(int32_t{0}), Variant(u"o"),
+                                   Variant(u"n")};
     insertDirCompareResults(sql, 1, pointers<5>(values));
     EXPECT_NE(sql.find(u"values (1," + c.text + u",0,0,'o','n')|||"), std::u16string::npos)
         << std::string(c.text.begin(), c.text.end());
@@ -114,14 +129,13 @@ TEST(Statements, NumericPositionsTakeWholeNumbers) {
 }
 
 TEST(Statements, RefusedNumbersLeaveTheListUnchanged) {
-  const std::vector<Variant> refused = {Variant(2.5),       Variant::boolean(true),
-                                        Variant(u"12abc"),  Variant(u"1.0"),
-                                        Variant(u""),       Variant(u"- 1"),
+  const std::vector<Variant> refused = {Variant(2.5),    Variant::boolean(true), Variant(u"12abc"),
+                                        Variant(u"1.0"), Variant(u""),           Variant(u"- 1"),
                                         Variant::null()};
   for (const Variant& bad : refused) {
     std::u16string sql = u"kept|||";
-    std::vector<Variant> values = {Variant(int32_t{1}), bad, Variant(int32_t{0}),
-                                   Variant(u"it's"), Variant(u"n")};
+    std::vector<Variant> values = {Variant(int32_t{1}), bad, Variant(int32_t{0}), Variant(u"it's"),
+                                   Variant(u"n")};
     EXPECT_EQ(errorOf([&] { insertDirCompareResults(sql, 1, pointers<5>(values)); }),
               kTypeMismatch);
     EXPECT_EQ(sql, u"kept|||");

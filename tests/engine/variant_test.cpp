@@ -31,6 +31,13 @@ TEST(Variant, NumericCoercions) {
   EXPECT_EQ(errorOf([] { Variant::null().toInt32(); }), kInvalidUseOfNull);
 }
 
+TEST(Variant, TextThatIsNoFiniteDecimalNumberIsATypeMismatch) {
+  for (const char16_t* text : {u"nan", u"-NaN", u"inf", u"+INF", u" -Infinity ", u"+-5"}) {
+    EXPECT_EQ(errorOf([&] { Variant(text).toDouble(); }), kTypeMismatch);
+    EXPECT_EQ(errorOf([&] { Variant(text).toInt16(); }), kTypeMismatch);
+  }
+}
+
 TEST(Variant, TextCoercions) {
   EXPECT_EQ(Variant(int16_t{-3}).toText(), u"-3");
   EXPECT_EQ(Variant().toText(), u"");

@@ -9,9 +9,9 @@
 #include <iterator>
 #include <set>
 
-#include "export/linux_dialog.hpp"
 #include "export/module1.hpp"
 #include "export/save_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "support/as_nobody.hpp"
 #include "support/error_number.hpp"
 #include "support/temp_dir.hpp"

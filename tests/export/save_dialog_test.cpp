@@ -5,8 +5,8 @@
 #include <cstring>
 #include <optional>
 
-#include "export/linux_dialog.hpp"
 #include "export/module1.hpp"
+#include "export/save_dialog_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {

@@ -17,6 +17,8 @@
 
 #include "export/export_file.hpp"
 #include "export/save_dialog.hpp"
+#include "platform/file_descriptor_posix.hpp"
+#include "platform/process_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
@@ -39,24 +41,6 @@ struct TerminalRun {
   bool finished = false;   // the child exited normally within the patience
   std::string result;      // what the child's call returned
   std::string transcript;  // everything the terminal showed
-};
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
 };
 
 // Reads what the terminal shows until it contains `wanted` after `from`, or
@@ -85,14 +69,11 @@ bool readUntil(int master, std::string& transcript, size_t from, const std::stri
 TerminalRun runOnTerminal(const std::function<std::string()>& call,
                           const std::vector<Step>& steps) {
   TerminalRun run;
-  Descriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  FileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
   if (master.get() < 0 || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0) return run;
   char slaveName[128];
   if (::ptsname_r(master.get(), slaveName, sizeof slaveName) != 0) return run;
-  int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return run;
-  Descriptor resultRead(ends[0]);
-  Descriptor resultWrite(ends[1]);
+  Pipe out = makePipe();  // the call's result, from the child
 
   const pid_t child = ::fork();
   if (child < 0) return run;
@@ -109,11 +90,11 @@ TerminalRun runOnTerminal(const std::function<std::string()>& call,
     } catch (...) {
       _exit(12);
     }
-    const bool written = ::write(resultWrite.get(), result.data(), result.size()) ==
+    const bool written = ::write(out.write.get(), result.data(), result.size()) ==
                          static_cast<ssize_t>(result.size());
     _exit(written ? 0 : 13);
   }
-  resultWrite.reset();  // the child's copy alone, so that reading ends when it exits
+  out.write.reset();  // the child's copy alone, so that reading ends when it exits
 
   bool answered = true;
   for (const auto& step : steps) {
@@ -136,7 +117,7 @@ TerminalRun runOnTerminal(const std::function<std::string()>& call,
   if (run.finished) {
     char buffer[512];
     ssize_t n;
-    while ((n = ::read(resultRead.get(), buffer, sizeof buffer)) > 0) run.result.append(buffer, n);
+    while ((n = ::read(out.read.get(), buffer, sizeof buffer)) > 0) run.result.append(buffer, n);
   }
   return run;
 }

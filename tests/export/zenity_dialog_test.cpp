@@ -2,11 +2,9 @@
 // typed at by xdotool as a user would. Needs the programs Xvfb, zenity and
 // xdotool: skipped without them, except under CI (CI=true), where their
 // absence fails.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,11 +15,12 @@
 #include <iterator>
 #include <optional>
 #include <set>
+#include <system_error>
 #include <thread>
 
 #include "export/export_file.hpp"
-#include "export/linux_dialog.hpp"
 #include "export/save_dialog.hpp"
+#include "platform/process_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
@@ -52,27 +51,14 @@ std::vector<std::string> missingPrograms() {
   return missing;
 }
 
-// Starts a program found on PATH with stdin and stderr on /dev/null, stdout on
-// `out` (or /dev/null) and `extra` as descriptor 3 when given.
-pid_t spawn(const std::vector<std::string>& command, int out = -1, int extra = -1) {
-  std::vector<std::string> copies = command;
-  std::vector<char*> argv;
-  for (auto& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (out >= 0) {
-    posix_spawn_file_actions_adddup2(&actions, out, 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+// Starts a program found on PATH with stdin and stderr on /dev/null and stdout
+// on `out` (or /dev/null); -1 when it cannot be started.
+pid_t spawn(const std::vector<std::string>& command, int out = kNullDevice) {
+  try {
+    return startProcess(command, {.output = out});
+  } catch (const std::system_error&) {
+    return -1;
   }
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  if (extra >= 0) posix_spawn_file_actions_adddup2(&actions, extra, 3);
-  pid_t pid = -1;
-  const int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return failed == 0 ? pid : -1;
 }
 
 // The exit status of a child once it ended, or nothing when it is still running.
@@ -112,23 +98,22 @@ std::string readLine(int fd, Clock::time_point deadline) {
 
 // Runs a short command to its end (killed at the patience) and returns its output.
 std::optional<std::string> run(const std::vector<std::string>& command) {
-  int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return std::nullopt;
-  const pid_t child = spawn(command, ends[1]);
-  ::close(ends[1]);
+  Pipe out = makePipe();
+  const pid_t child = spawn(command, out.write.get());
+  out.write.reset();
   std::string output;
   const auto deadline = Clock::now() + kPatience;
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    pollfd p{ends[0], POLLIN, 0};
+    pollfd p{out.read.get(), POLLIN, 0};
     if (child < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     char buffer[256];
-    const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
+    const ssize_t n = ::read(out.read.get(), buffer, sizeof buffer);
     if (n <= 0) break;
     output.append(buffer, static_cast<size_t>(n));
   }
-  ::close(ends[0]);
+  out.read.reset();
   const auto status = child < 0 ? std::optional(-1) : exitOf(child, deadline);
   if (!status) stop(child, SIGKILL);
   if (status != 0) return std::nullopt;
@@ -152,14 +137,12 @@ class ZenityDialog : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!missingPrograms().empty()) return;
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) return;
+    Pipe display = makePipe();
     // The server picks a free display itself and tells its number when ready.
-    server_ = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                    -1, ends[1]);
-    ::close(ends[1]);
-    const std::string number = readLine(ends[0], Clock::now() + kPatience);
-    ::close(ends[0]);
+    server_ = spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                    display.write.get());
+    display.write.reset();
+    const std::string number = readLine(display.read.get(), Clock::now() + kPatience);
     if (server_ > 0 && !number.empty()) display_ = ":" + number;
   }
 

@@ -1,4 +1,4 @@
-#include "component/type_library.hpp"
+#include "component/type_library_windows.hpp"
 
 #include <vector>
 

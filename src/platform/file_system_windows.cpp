@@ -6,9 +6,9 @@
 
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "platform/path_windows.hpp"
 #include "platform/utf.hpp"
 #include "platform/whole_file.hpp"
-#include "platform/windows_path.hpp"
 
 namespace cvn {
 namespace {
@@ -74,46 +74,51 @@ class FindHandle {
   HANDLE handle_;
 };
 
+// A file's bytes, read whole. Nothing for a missing file or a missing folder
+// on its way when that is allowed; any other failure throws.
+std::optional<std::vector<char>> readBytes(const std::u16string& path, bool missingIsNothing) {
+  const auto native = win32Path(path);
+  if (!native) raise(kFileNotFound, detail(path));
+  // Shared every way, so that a file an editor holds open can still be read.
+  FileHandle file(::CreateFileW(native->c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) {
+    const DWORD error = ::GetLastError();
+    // A folder cannot be opened as a file: it is no file, as on POSIX.
+    if (isFolder(*native)) raise(kFileNotFound, detail(path));
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (missing && missingIsNothing) return std::nullopt;
+    raise(errorNumberOf(error), detail(path));
+  }
+  // Pipes and devices (CON, NUL, COM1) are no text files.
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) raise(kPathFileAccessError, detail(path));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(file.get(), &info) == 0) {
+    raise(kPathFileAccessError, detail(path));
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) raise(kFileNotFound, detail(path));
+  LARGE_INTEGER fileSize{};
+  if (::GetFileSizeEx(file.get(), &fileSize) == 0) raise(kPathFileAccessError, detail(path));
+
+  return readWholeFile(
+      static_cast<uint64_t>(fileSize.QuadPart), physicalMemory(), path,
+      [&](char* into, size_t most) {
+        DWORD n = 0;
+        if (::ReadFile(file.get(), into, static_cast<DWORD>(std::min<size_t>(most, kMaxReadChunk)),
+                       &n, nullptr) == 0) {
+          // A region another process locked, and any other failure.
+          const int32_t number = errorNumberOf(::GetLastError());
+          raise(number == kPermissionDenied ? number : kPathFileAccessError, detail(path));
+        }
+        return static_cast<size_t>(n);
+      });
+}
+
 class WindowsFileSystem final : public FileSystem {
  public:
   TextLines readTextFile(const std::u16string& path) override {
-    const auto native = win32Path(path);
-    if (!native) raise(kFileNotFound, detail(path));
-    // Shared every way, so that a file an editor holds open can still be read.
-    FileHandle file(::CreateFileW(native->c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid()) {
-      const DWORD error = ::GetLastError();
-      // A folder cannot be opened as a file: it is no file, as on POSIX.
-      if (isFolder(*native)) raise(kFileNotFound, detail(path));
-      raise(errorNumberOf(error), detail(path));
-    }
-    // Pipes and devices (CON, NUL, COM1) are no text files.
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK) raise(kPathFileAccessError, detail(path));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (::GetFileInformationByHandle(file.get(), &info) == 0) {
-      raise(kPathFileAccessError, detail(path));
-    }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) raise(kFileNotFound, detail(path));
-    LARGE_INTEGER fileSize{};
-    if (::GetFileSizeEx(file.get(), &fileSize) == 0) raise(kPathFileAccessError, detail(path));
-
-    // A file is held whole.
-    std::vector<char> bytes = readWholeFile(
-        static_cast<uint64_t>(fileSize.QuadPart), physicalMemory(), path,
-        [&](char* into, size_t most) {
-          DWORD n = 0;
-          if (::ReadFile(file.get(), into,
-                         static_cast<DWORD>(std::min<size_t>(most, kMaxReadChunk)), &n,
-                         nullptr) == 0) {
-            // A region another process locked, and any other failure.
-            const int32_t number = errorNumberOf(::GetLastError());
-            raise(number == kPermissionDenied ? number : kPathFileAccessError, detail(path));
-          }
-          return static_cast<size_t>(n);
-        });
-    return TextLines(std::move(bytes));
+    return TextLines(std::move(*readBytes(path, false)));
   }
 
   FolderListing listFolder(const std::u16string& path) override {
@@ -203,6 +208,10 @@ class WindowsFileSystem final : public FileSystem {
 FileSystem* installed = nullptr;
 
 }  // namespace
+
+std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
+  return readBytes(path, true);
+}
 
 FileSystem& osFileSystem() {
   static WindowsFileSystem instance;

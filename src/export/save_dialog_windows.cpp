@@ -1,6 +1,6 @@
 // The record's own names first: <commdlg.h> defines OPENFILENAME and the OFN_
 // flags as macros.
-#include "export/windows_dialog.hpp"
+#include "export/save_dialog_windows.hpp"
 
 #include <windows.h>
 

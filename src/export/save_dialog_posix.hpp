@@ -1,14 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "export/module1.hpp"
 
-// The Save dialog of a POSIX desktop or terminal, behind GetSaveFileNameA.
+// The Save dialog on POSIX, behind GetSaveFileNameA: zenity's dialog under a
+// display, else questions on the terminal (terminal_dialog.hpp).
 namespace cvn {
 
 // One entry of the record's filter list.
@@ -44,14 +44,6 @@ std::vector<std::string> zenityArguments(const SaveDialogRequest& request);
 // when it exits 0 with a path. Anything else, a program that dies included,
 // is a cancel; the child is always reaped.
 int32_t runZenitySaveDialog(const std::string& program, Module1::OPENFILENAME& ofn);
-
-// Asks on a terminal open for reading and writing: a file name (empty or the
-// end of input cancels), relative to the dialog's folder, then whether to
-// replace an existing file.
-int32_t runTerminalSaveDialog(int tty, Module1::OPENFILENAME& ofn);
-
-// The executable file a program name finds on PATH.
-std::optional<std::string> findOnPath(std::string_view program);
 
 // The system's dialog: zenity when a display is available and zenity is on
 // PATH, else the controlling terminal when this process may read it, else a

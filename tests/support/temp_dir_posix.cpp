@@ -58,7 +58,11 @@ std::filesystem::path TempDir::mkdir(std::string_view relative) const {
   return folder;
 }
 
-std::u16string u16(std::string_view utf8) { return utf8ToUtf16(utf8); }
-std::string u8(std::u16string_view text) { return utf16ToUtf8(text); }
+std::u16string u16(std::string_view utf8) {
+  return utf8ToUtf16(utf8);
+}
+std::string u8(std::u16string_view text) {
+  return utf16ToUtf8(text);
+}
 
 }  // namespace cvn::test

@@ -12,10 +12,16 @@
 #include <vector>
 
 #include "platform/error.hpp"
+#include "platform/file_descriptor_posix.hpp"
+#include "platform/path_posix.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn {
 namespace {
+
+using posix::folderOf;
+using posix::isDirectory;
+using posix::nativePath;
 
 // Symbolic links followed before giving up, as the kernel does.
 constexpr int kMaxLinkHops = 40;
@@ -40,27 +46,9 @@ int32_t errorOf(int error) {
   }
 }
 
-std::optional<std::string> nativePath(const std::u16string& path) {
-  if (path.empty()) return std::nullopt;
-  auto native = utf16ToUtf8Exact(path);
-  if (native && native->find('\0') != std::string::npos) return std::nullopt;
-  return native;
-}
-
-std::string folderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string baseNameOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::optional<std::string> readLink(const std::string& path) {
@@ -101,8 +89,9 @@ class TempFile {
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string candidate = prefix + std::to_string(uniqueNumber() % 1000000000000) + ".tmp";
       // 0666 lets the umask decide, as for any new file.
-      fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-      if (fd_ >= 0) {
+      fd_ = FileDescriptor(
+          ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+      if (fd_.valid()) {
         path_ = std::move(candidate);
         return;
       }
@@ -112,28 +101,23 @@ class TempFile {
   }
 
   ~TempFile() {
-    if (fd_ >= 0) ::close(fd_);
+    fd_.reset();
     if (!committed_) ::unlink(path_.c_str());
   }
 
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   const std::string& path() const { return path_; }
 
-  // Closes the file, reporting what close reports (a late write error on some file systems).
-  bool close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
+  bool close() { return fd_.close(); }
 
   void commit() { committed_ = true; }
 
  private:
   std::string path_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   bool committed_ = false;
 };
 
@@ -158,19 +142,16 @@ void checkExistingTarget(const std::string& target, const struct stat& st,
   }
   // Opening without O_TRUNC changes nothing; it asks the system's own verdict
   // (owner, ACLs, immutable flag, read-only mount).
-  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
+  const FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd.valid()) {
     const int32_t number = errorOf(errno);
     raise(number == kPermissionDenied ? number : kPathFileAccessError, detail(original));
   }
-  ::close(fd);
 }
 
 void syncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);  // durability of the rename only; the content is already safe
-  ::close(fd);
+  const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.valid()) ::fsync(fd.get());  // durability of the rename only; the content is already safe
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/registry_file.hpp"
+#include "platform/registry_file_posix.hpp"
 
 #include "platform/ascii.hpp"
 

@@ -3,7 +3,6 @@
 // $XDG_DATA_HOME/cvn/registry.ini, else ~/.local/share/cvn/registry.ini).
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,10 +18,12 @@
 #include "component/automation_guids.hpp"
 #include "component/cvn_automation.h"
 #include "component/guarded_call.hpp"
+#include "component/interface.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/error.hpp"
-#include "platform/registry_file.hpp"
+#include "platform/registry_file_posix.hpp"
 #include "platform/utf.hpp"
+#include "platform/whole_file.hpp"
 
 namespace cvn::automation {
 namespace {
@@ -58,8 +59,10 @@ HRESULT fromError(const Error& error) {
   switch (error.number()) {
     case kPermissionDenied:
       return E_ACCESSDENIED;
-    case kPathNotFound:
+    case cvn::kPathNotFound:
       return kPathNotFound;
+    case kOutOfMemory:
+      return E_OUTOFMEMORY;
     default:
       return SELFREG_E_CLASS;
   }
@@ -99,21 +102,13 @@ HRESULT createFoldersFor(const std::string& path) {
 // The file's bytes; a file that does not exist reads as empty.
 HRESULT readFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? S_OK : fromErrno(errno);
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(fd);
-      return fromErrno(error);
+  try {
+    if (const auto read = readFileIfPresent(utf8ToUtf16(path))) {
+      bytes.assign(read->begin(), read->end());
     }
-    bytes.append(buffer, static_cast<size_t>(n));
+  } catch (const Error& error) {
+    return fromError(error);
   }
-  ::close(fd);
   return S_OK;
 }
 
@@ -140,18 +135,6 @@ std::optional<std::string> libraryPath() {
   return std::string(resolved);
 }
 
-struct ClassEntry {
-  const char* progId;
-  const char* interfaceName;
-  const GUID& clsid;
-  const GUID& iid;
-};
-
-std::vector<ClassEntry> classEntries() {
-  return {{"CVN_Core.Corvane", "_Corvane", CLSID_Corvane, IID__Corvane},
-          {"CVN_Core.Corvane_old", "_Corvane_old", CLSID_Corvane_old, IID__Corvane_old}};
-}
-
 std::string typeLibSection() {
   return "TypeLib\\" + guidText(LIBID_CVN_Core) + "\\1.0";
 }
@@ -161,18 +144,20 @@ std::vector<RegistrySection> sections(const std::string& library) {
   std::vector<RegistrySection> result;
   result.push_back(
       {typeLibSection(), {{"Name", CVN_TYPELIB_NAME}, {"Path", library}, {"Flags", "0"}}});
-  for (const ClassEntry& entry : classEntries()) {
+  for (const ClassIdentity& entry : kClasses) {
+    const std::string name(entry.name.begin(), entry.name.end());  // ASCII
+    const std::string progId = "CVN_Core." + name;
     const std::string clsid = guidText(entry.clsid);
     result.push_back({"CLSID\\" + clsid,
-                      {{"Name", entry.progId},
-                       {"ProgID", entry.progId},
+                      {{"Name", progId},
+                       {"ProgID", progId},
                        {"InprocServer32", library},
                        {"ThreadingModel", "Apartment"},
                        {"TypeLib", libid},
                        {"Version", "1.0"}}});
-    result.push_back({entry.progId, {{"Name", entry.progId}, {"CLSID", clsid}}});
+    result.push_back({progId, {{"Name", progId}, {"CLSID", clsid}}});
     result.push_back({"Interface\\" + guidText(entry.iid),
-                      {{"Name", entry.interfaceName},
+                      {{"Name", "_" + name},
                        {"ProxyStubClsid32", kAutomationProxy},
                        {"TypeLib", libid},
                        {"Version", "1.0"}}});

@@ -1,4 +1,4 @@
-#include "export/linux_dialog.hpp"
+#include "export/save_dialog_posix.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "export/module1.hpp"
+#include "platform/process_posix.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
@@ -87,30 +88,26 @@ bool noChildLeft() {
 // Runs a call in a child process, so that changes of its environment and
 // session stay there; returns what the call returned, nothing when it failed.
 std::optional<std::string> inChild(const std::function<std::string()>& call) {
-  int ends[2];
-  if (::pipe(ends) != 0) return std::nullopt;
+  Pipe pipe = makePipe();
   const pid_t child = ::fork();
   if (child == 0) {
-    ::close(ends[0]);
+    pipe.read.reset();
     std::string result;
     try {
       result = call();
     } catch (...) {
       _exit(3);
     }
-    const bool written =
-        ::write(ends[1], result.data(), result.size()) == static_cast<ssize_t>(result.size());
+    const bool written = ::write(pipe.write.get(), result.data(), result.size()) ==
+                         static_cast<ssize_t>(result.size());
     _exit(written ? 0 : 4);
   }
-  ::close(ends[1]);
+  pipe.write.reset();
   std::string output;
   char buffer[512];
   ssize_t n;
-  while ((n = ::read(ends[0], buffer, sizeof buffer)) > 0) output.append(buffer, n);
-  ::close(ends[0]);
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child) return std::nullopt;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  while ((n = ::read(pipe.read.get(), buffer, sizeof buffer)) > 0) output.append(buffer, n);
+  if (child < 0 || waitForProcess(child) != 0) return std::nullopt;
   return output;
 }
 
@@ -251,22 +248,6 @@ TEST(RunZenity, WorksInAHostWithoutStandardStreams) {
     return std::to_string(result) + ":" + record.file();
   });
   EXPECT_EQ(chosen, "1:/no/streams.txt");
-}
-
-TEST(FindOnPath, SearchesThePathFolders) {
-  TempDir dir;
-  dir.mkdir("a");
-  dir.mkdir("b");
-  dir.write("a/tool", "not executable");
-  const std::string tool = fakeProgram(dir, "b/tool", "exit 0");
-  const auto found = inChild([&] {
-    ::setenv("PATH", ("::" + dir.path().string() + "/a:" + dir.path().string() + "/b").c_str(), 1);
-    return findOnPath("tool").value_or("none") + "|" + findOnPath("missing").value_or("none");
-  });
-  EXPECT_EQ(found, tool + "|none");
-  EXPECT_EQ(findOnPath(tool), tool);
-  EXPECT_EQ(findOnPath((dir.path() / "a/tool").string()), std::nullopt);
-  EXPECT_EQ(findOnPath(""), std::nullopt);
 }
 
 // The system dialog, in a child without a controlling terminal and with the

@@ -1,7 +1,7 @@
 // The Save dialog on Windows: the record the system reads, its texts in the
 // ANSI code page, and the system's dialog failing (no desktop under the test
 // runner's Wine) as a cancel, never a hang.
-#include "export/windows_dialog.hpp"
+#include "export/save_dialog_windows.hpp"
 
 #include <gtest/gtest.h>
 

@@ -9,26 +9,18 @@
 #include <optional>
 
 #include "platform/error.hpp"
+#include "platform/file_descriptor_posix.hpp"
 #include "platform/file_system.hpp"
+#include "platform/path_posix.hpp"
 #include "platform/utf.hpp"
 #include "platform/whole_file.hpp"
 
 namespace cvn {
 namespace {
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+using posix::folderOf;
+using posix::isDirectory;
+using posix::nativePath;
 
 class Directory {
  public:
@@ -44,32 +36,14 @@ class Directory {
   DIR* dir_;
 };
 
-std::optional<std::string> nativePath(const std::u16string& path) {
-  if (path.empty()) return std::nullopt;
-  auto native = utf16ToUtf8Exact(path);
-  // A NUL cannot be part of a POSIX path.
-  if (native && native->find('\0') != std::string::npos) return std::nullopt;
-  return native;
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // A missing file in an existing folder is "file not found"; a missing or
 // non-folder component on the way is "path not found".
 int32_t missingFileError(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  const std::string parent =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  return isDirectory(parent) ? kFileNotFound : kPathNotFound;
+  return isDirectory(folderOf(path)) ? kFileNotFound : kPathNotFound;
 }
 
-int32_t openError(int error, const std::string& path) {
+int32_t openError(int error) {
   switch (error) {
-    case ENOENT:
-      return missingFileError(path);
     case ENOTDIR:
       return kPathNotFound;
     case EACCES:
@@ -78,6 +52,12 @@ int32_t openError(int error, const std::string& path) {
     default:
       return kPathFileAccessError;
   }
+}
+
+// A failed read of a file or folder that is open: as for opening, only a
+// refused permission is 70; anything else (an I/O error) is 75.
+int32_t readError(int error) {
+  return error == EACCES || error == EPERM ? kPermissionDenied : kPathFileAccessError;
 }
 
 std::string detail(const std::u16string& path) {
@@ -100,28 +80,9 @@ std::u16string withoutTrailingSeparators(const std::u16string& path) {
 class PosixFileSystem final : public FileSystem {
  public:
   TextLines readTextFile(const std::u16string& path) override {
-    const auto native = nativePath(path);
-    if (!native) raise(kFileNotFound, detail(path));
-    // Non-blocking, so that opening a FIFO can never hang.
-    FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) raise(openError(errno, *native), detail(path));
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) raise(kPathFileAccessError, detail(path));
-    if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
-    if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
-
-    // A file is held whole.
-    std::vector<char> bytes = readWholeFile(
-        static_cast<uint64_t>(st.st_size), physicalMemory(), path, [&](char* into, size_t most) {
-          for (;;) {
-            const ssize_t n = ::read(fd.get(), into, most);
-            if (n >= 0) return static_cast<size_t>(n);
-            if (errno != EINTR) {
-              raise(errno == EACCES ? kPermissionDenied : kPathFileAccessError, detail(path));
-            }
-          }
-        });
-    return TextLines(std::move(bytes));
+    auto bytes = readFileIfPresent(path);
+    if (!bytes) raise(missingFileError(*nativePath(path)), detail(path));
+    return TextLines(std::move(*bytes));
   }
 
   FolderListing listFolder(const std::u16string& path) override {
@@ -141,7 +102,7 @@ class PosixFileSystem final : public FileSystem {
       errno = 0;
       const dirent* entry = ::readdir(dir.get());
       if (entry == nullptr) {
-        if (errno != 0) raise(kPermissionDenied, detail(path));
+        if (errno != 0) raise(readError(errno), detail(path));
         break;
       }
       const std::string name = entry->d_name;
@@ -202,6 +163,30 @@ class PosixFileSystem final : public FileSystem {
 FileSystem* installed = nullptr;
 
 }  // namespace
+
+std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
+  const auto native = nativePath(path);
+  if (!native) raise(kFileNotFound, detail(path));
+  // Non-blocking, so that opening a FIFO can never hang.
+  FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) {
+    if (errno == ENOENT) return std::nullopt;
+    raise(openError(errno), detail(path));
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) raise(kPathFileAccessError, detail(path));
+  if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
+  if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
+
+  return readWholeFile(static_cast<uint64_t>(st.st_size), physicalMemory(), path,
+                       [&](char* into, size_t most) {
+                         for (;;) {
+                           const ssize_t n = ::read(fd.get(), into, most);
+                           if (n >= 0) return static_cast<size_t>(n);
+                           if (errno != EINTR) raise(readError(errno), detail(path));
+                         }
+                       });
+}
 
 FileSystem& osFileSystem() {
   static PosixFileSystem instance;
