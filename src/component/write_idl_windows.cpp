@@ -65,12 +65,11 @@ void writeInterface() {
   std::printf("  };\n");
 }
 
-template <typename C>
-void writeClass() {
+void writeClass(const ClassIdentity& identity) {
+  const std::string name = ascii(identity.name);
   std::printf(
       "\n  [uuid(%s), version(1.0)]\n  coclass %s\n  {\n    [default] interface _%s;\n  };\n",
-      uuid(Interface<C>::clsid).c_str(), ascii(Interface<C>::className).c_str(),
-      ascii(Interface<C>::className).c_str());
+      uuid(identity.clsid).c_str(), name.c_str(), name.c_str());
 }
 
 // The automation types the interfaces use, declared here because the build has
@@ -103,15 +102,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "write_idl: cannot write %s\n", argc == 2 ? argv[1] : "(no output named)");
     return 1;
   }
-  std::printf("// Written by write_idl.cpp from the interface description.\n%s", kPreamble);
+  std::printf("// Written by write_idl_windows.cpp from the interface description.\n%s", kPreamble);
   std::printf("\n[uuid(%s), version(1.0), lcid(0), helpstring(\"%s\")]\nlibrary %s\n{\n",
               uuid(LIBID_CVN_Core).c_str(), CVN_TYPELIB_NAME, CVN_TYPELIB_NAME);
   std::printf(
       "  importlib(\"stdole2.tlb\");\n\n  interface _Corvane;\n  interface _Corvane_old;\n");
   writeInterface<Corvane>();
   writeInterface<Corvane_old>();
-  writeClass<Corvane>();
-  writeClass<Corvane_old>();
+  for (const ClassIdentity& identity : kClasses) writeClass(identity);
   std::printf("};\n");
   return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
 }
