@@ -16,12 +16,17 @@
 #include "fuzz_input.hpp"
 #include "legacy/legacy_counters.hpp"
 #include "legacy/legacy_file_pair.hpp"
-#include "literal_reference.hpp"
 #include "platform/codepage.hpp"
 #include "platform/text_file.hpp"
+#include "support/literal_reference.hpp"
 
 namespace cvn::fuzz {
 namespace {
+
+using test::literalCompare;
+using test::literalLegacyPairing;
+using test::LegacyPairing;
+using test::MarkerTexts;
 
 // Real languages' markers and odd ones: an end equal to the begin, characters
 // without a code, a carriage return, letters.

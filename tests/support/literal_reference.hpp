@@ -2,7 +2,7 @@
 
 // The file pair comparisons as literally described, on decoded text with a
 // linear search for every candidate: slow, obviously right, and the yardstick
-// for the fast pairing (the same algorithms as the unit tests' references).
+// for the fast pairing, shared by the unit tests and the fuzzers.
 
 #include <algorithm>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include "engine/file_pair.hpp"
 #include "engine/line_classifier.hpp"
 
-namespace cvn::fuzz {
+namespace cvn::test {
 
 struct MarkerTexts {
   std::u16string comment;
@@ -117,4 +117,4 @@ inline LegacyPairing literalLegacyPairing(const std::vector<std::u16string>& one
   return p;
 }
 
-}  // namespace cvn::fuzz
+}  // namespace cvn::test
