@@ -1,6 +1,8 @@
-// TempDir on Windows: the same folder helper, by wide paths, so that names
-// outside the ANSI code page work.
+#include "support/temp_dir.hpp"
+
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <fstream>
 #include <random>
@@ -8,15 +10,19 @@
 #include <system_error>
 
 #include "platform/utf.hpp"
-#include "support/temp_dir.hpp"
 
 namespace cvn::test {
 namespace {
 
-std::filesystem::path widePath(std::string_view utf8) {
+// A relative UTF-8 name as a path; on Windows by its wide form, so that names
+// outside the ANSI code page work.
+std::filesystem::path pathOf(std::string_view utf8) {
+#ifdef _WIN32
   const std::u16string text = utf8ToUtf16(utf8);
-  return std::filesystem::path(
-      std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+#else
+  return std::string(utf8);
+#endif
 }
 
 }  // namespace
@@ -38,26 +44,37 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Clear the read-only attribute that tests set, so that everything can go.
+  // Give back what tests took away (permissions, the read-only attribute), so that everything can
+  // go.
   for (auto it = std::filesystem::recursive_directory_iterator(
            path_, std::filesystem::directory_options::skip_permission_denied, ignored);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+#ifdef _WIN32
     ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+    if (!it->is_symlink(ignored)) {
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ignored);
+    }
+#endif
   }
   std::filesystem::remove_all(path_, ignored);
 }
 
-// Joined with "/" as the shared tests build their paths; Win32 takes either
-// separator.
+// Joined with "/" as the tests build their paths; Win32 takes either separator.
 std::u16string TempDir::u16(std::string_view relative) const {
+#ifdef _WIN32
   const std::wstring& wide = path_.native();
   std::u16string full(reinterpret_cast<const char16_t*>(wide.data()), wide.size());
+#else
+  std::u16string full = utf8ToUtf16(path_.string());
+#endif
   if (!relative.empty()) full.append(u"/").append(utf8ToUtf16(relative));
   return full;
 }
 
 std::filesystem::path TempDir::write(std::string_view relative, std::string_view bytes) const {
-  const auto file = path_ / widePath(relative);
+  const auto file = path_ / pathOf(relative);
   std::filesystem::create_directories(file.parent_path());
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -66,7 +83,7 @@ std::filesystem::path TempDir::write(std::string_view relative, std::string_view
 }
 
 std::filesystem::path TempDir::mkdir(std::string_view relative) const {
-  const auto folder = path_ / widePath(relative);
+  const auto folder = path_ / pathOf(relative);
   std::filesystem::create_directories(folder);
   return folder;
 }
