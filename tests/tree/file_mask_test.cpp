@@ -27,7 +27,8 @@ TEST(Roots, MasksAndMatching) {
   }
   EXPECT_EQ(stripFileMask(u"/no/dir/*.c").directory + stripFileMask(u"/").directory, u"/no/dir//");
   test::TempDir dir;  // an existing folder is never a mask
-  EXPECT_EQ(stripFileMask(dir.mkdir("proj-1.2").u16string()).directory, dir.u16("proj-1.2"));
+  dir.mkdir("proj-1.2");
+  EXPECT_EQ(stripFileMask(dir.u16("proj-1.2")).directory, dir.u16("proj-1.2"));
   EXPECT_EQ(test::errorNumberOf([] { stripFileMask(u"no-such-src"); }), kInvalidArgument);
   // Files match by their paths after their roots, compared exactly; only a root's length
   // counts, taken with a separator at its end.
