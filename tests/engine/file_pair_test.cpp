@@ -17,8 +17,8 @@ ComparerState cMarkers(int16_t threshold) {
 }
 
 TEST(CompareLines, EqualsTheLiteralComparison) {
-  static const std::vector<std::string> pieces = {"a",  "b",  "ab", "x = 1;", " ",    "\t", "//",
-                                                  "/*", "*/", "#",  "\xE9",   "\x80", "\r", "{"};
+  static const std::vector<std::string> pieces = {
+      "a", "b", "ab", "x = 1;", " ", "\t", "//", "/*", "*/", "#", "\xE9", "\x80", "\r", "{", "--"};
   static const std::vector<test::MarkerTexts> markerSets = {
       {u"//", u"/*", u"*/"},    {u"#", u"", u""},      {u"--", u"{", u"}"},
       {u"", u"/*", u""},        {u"//", u"/*", u"/*"}, {u"\u00E9", u"\u20AC", u"\r"},

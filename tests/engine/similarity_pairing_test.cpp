@@ -35,8 +35,7 @@ void expectLiteral(const std::vector<std::string>& one, const std::vector<std::s
   ASSERT_EQ(paired, literalPaired);
 }
 
-// Random lines over an alphabet of 2 to 256 byte values (how many of them vary decides how
-// exact the index's byte counts are), sometimes runs of more than 255 of one byte.
+// Random lines over 2 to 256 byte values, sometimes with more than 255 of one byte.
 struct Maker {
   std::mt19937_64 rng;
   std::string alphabet;
@@ -83,8 +82,7 @@ struct Maker {
   }
 };
 
-// Few lines (no index), tens and hundreds (buckets, windows, compaction); thresholds from
-// "none" (-1) to ones that reach every line.
+// Few lines (no index) to hundreds (buckets, windows, compaction); thresholds -1 to 32767.
 TEST(SimilarityPairing, EqualsTheLiteralScan) {
   Maker make{std::mt19937_64(0x5eed), {}};
   for (int c = 0; c < 4000 && !HasFatalFailure(); ++c) {
@@ -98,9 +96,8 @@ TEST(SimilarityPairing, EqualsTheLiteralScan) {
   }
 }
 
-// Thousands of lines: rare matches among a few lengths walk every window; one length is one
-// long bucket; short old lines that reach every new line take turns with long ones that
-// search and compact.
+// Thousands of lines: rare matches among few lengths walk every window; one length makes one
+// bucket; short old lines that reach every new line alternate with long ones that compact.
 TEST(SimilarityPairing, LargeCasesEqualTheLiteralScan) {
   Maker make{std::mt19937_64(0x5eed2), "abcdefghijklmnopqrstuvwxyz"};
   for (int16_t t : {1, 3}) make.run(600, 2000, 10, 14, t, 15, 1);

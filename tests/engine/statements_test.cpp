@@ -95,6 +95,7 @@ TEST(Variant, Conversions) {
   EXPECT_EQ(errorNumberOf([] { Variant(32768).toInt16(); }), kOverflow);
   EXPECT_EQ(errorNumberOf([] { Variant(u"3e10").toInt32(); }), kOverflow);
   EXPECT_EQ(errorNumberOf([] { Variant::null().toInt32(); }), kInvalidUseOfNull);
+  EXPECT_EQ(errorNumberOf([] { Variant::null().toText(); }), kInvalidUseOfNull);
   for (const char16_t* text : {u"abc", u"", u"nan", u"-NaN", u"inf", u" -Infinity ", u"+-5"}) {
     EXPECT_EQ(errorNumberOf([&] { Variant(text).toDouble(); }), kTypeMismatch);
   }

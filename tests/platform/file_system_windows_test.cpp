@@ -44,8 +44,7 @@ TEST(WindowsFileSystem, ErrorsByNumberAndListing) {
     EXPECT_EQ(errorNumberOf([&] { writeFileAtomically(path, "new"); }), writing);
     EXPECT_NE(description.find(test::u8(path)), std::string::npos) << description;
   }
-  ::CloseHandle(held);
-  ::CloseHandle(shared);
+  ::CloseHandle(held), ::CloseHandle(shared);
   for (const std::u16string name : {u"\\read-only", u"\\held", u"\\shared"}) {
     EXPECT_EQ(fs.readTextFile(r + name).lines(), std::vector<std::string_view>{"old"});
   }
