@@ -42,7 +42,7 @@ TEST(WindowsFileSystem, ErrorsByNumberAndListing) {
     EXPECT_EQ(errorNumberOf([&] { fs.readTextFile(path); }, &description), reading);
     EXPECT_EQ(errorNumberOf([&] { fs.listFolder(path); }), listing);
     EXPECT_EQ(errorNumberOf([&] { writeFileAtomically(path, "new"); }), writing);
-    EXPECT_NE(description.find(test::u8(path)), std::string::npos) << description;
+    EXPECT_TRUE(reading == 0 || description.find(test::u8(path)) != std::string::npos);
   }
   ::CloseHandle(held), ::CloseHandle(shared);
   for (const std::u16string name : {u"\\read-only", u"\\held", u"\\shared"}) {
