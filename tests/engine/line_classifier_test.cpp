@@ -43,7 +43,10 @@ TEST(LineClassifier, Markers) {
   // In file bytes a marker without a code never occurs; one with a code is its byte.
   EXPECT_FALSE(LineClassifier<char>(byteMarkers(u"\u0100", u"", u"")).isComment("? x", state));
   EXPECT_TRUE(LineClassifier<char>(byteMarkers(u"\u20AC", u"", u"")).isComment("\x80 x", state));
-  // A single-line marker that begins the begin marker does not stop it opening a comment.
+  // A single-line marker first, even of one character, makes the begin marker part of it; one
+  // that begins the begin marker does not stop it opening a comment.
+  EXPECT_TRUE(LineClassifier<char16_t>(textMarkers(u"#", u"/*", u"*/")).isComment(u"# /*", state));
+  EXPECT_FALSE(state);
   EXPECT_TRUE(
       LineClassifier<char16_t>(textMarkers(u"--", u"--[[", u"]]")).isComment(u"--[[", state));
   EXPECT_TRUE(state);

@@ -16,8 +16,7 @@
 namespace cvn {
 namespace {
 
-// The number a call fails with (0: none), or 1 when its description does not name the path;
-// as user nobody when asked, so that permissions refuse root's tests too.
+// The number a call fails with (0: none; 1: its description does not name the path).
 int32_t errorNaming(const std::u16string& path, bool asNobody, const std::function<void()>& call) {
   const auto check = [&] {
     std::string description;
@@ -27,8 +26,7 @@ int32_t errorNaming(const std::u16string& path, bool asNobody, const std::functi
   return test::runCheck(check, {.asNobody = asNobody}).status;
 }
 
-// Every entry of a folder tree with its content (a folder's is "/", a link's its target), so
-// that a damaged file or a temporary one left behind shows.
+// Each entry of a tree and its content (a folder's "/", a link's target): any damage shows.
 std::map<std::string, std::string> snapshot(const std::filesystem::path& folder) {
   std::map<std::string, std::string> entries;
   for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
@@ -45,7 +43,8 @@ class FileSystemTest : public ::testing::Test {
   void SetUp() override {
     for (const char* name : {"b.c", "B.c", "_x", "\xC3\xA9.c", "sub/inner/x", "secret/x"})
       dir.write(name, "");
-    ASSERT_EQ(::chmod(dir.write("n\xFF.c", "caf\xE9 \x80\r\nend").c_str(), 0640), 0);
+    const auto someones = dir.write("n\xFF.c", "caf\xE9 \x80\r\nend");  // nobody may not read it
+    ASSERT_EQ(::chmod(someones.c_str(), 0640) + ::chown(someones.c_str(), 1234, 1234), 0);
     ASSERT_EQ(::chmod(dir.write("read-only", "").c_str(), 0444), 0);  // even for root
     ASSERT_EQ(::chmod(dir.mkdir("secret").c_str(), 0700), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
@@ -89,12 +88,13 @@ TEST_F(FileSystemTest, ErrorsNameThePath) {
   });
   EXPECT_EQ(full.status, 75);
   EXPECT_EQ(snapshot(dir.path()), before);
-  // A link is replaced at the file it names, which keeps its mode; any bytes make a name.
+  // A link is replaced at its file, which keeps its mode and owner; any bytes make a name.
   writeFileAtomically(dir.u16("chain"), before["n\xFF.c"] = std::string("a\r\0b", 4));
   writeFileAtomically(dir.u16() + u"/caf\xDCE9", before["caf\xE9"] = "");
   EXPECT_EQ(snapshot(dir.path()), before);
-  EXPECT_EQ(std::filesystem::status(dir.path() / "chain").permissions(),
-            std::filesystem::perms(0640));
+  struct stat st {};
+  EXPECT_EQ(::stat((dir.path() / "chain").c_str(), &st), 0);
+  EXPECT_EQ(std::tuple(st.st_mode & 0777, st.st_uid, st.st_gid), std::tuple(0640u, 1234u, 1234u));
 }
 
 // Files, then folders, each sorted by the bytes of their names; links to files are files,
