@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace cvn::test {
+namespace cvn::test::inline process {  // apart from other tests' names (an Outcome of theirs)
 
 // How a child process of a test ended and what it wrote.
 struct Outcome {
@@ -48,4 +48,4 @@ Outcome runCheck(const std::function<int()>& check, const Options& options = {})
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 
-}  // namespace cvn::test
+}  // namespace cvn::test::inline process

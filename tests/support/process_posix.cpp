@@ -20,7 +20,7 @@
 
 extern char** environ;
 
-namespace cvn::test {
+namespace cvn::test::inline process {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -220,4 +220,4 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-}  // namespace cvn::test
+}  // namespace cvn::test::inline process
