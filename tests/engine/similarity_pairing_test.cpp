@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 
 #include "engine/changed_line.hpp"
@@ -44,6 +45,7 @@ struct Maker {
   void pickAlphabet() {
     alphabet.assign(std::vector<size_t>{2, 3, 12, 16, 17, 40, 70, 256}[below(8)], '\0');
     for (char& c : alphabet) c = static_cast<char>(below(4) == 0 ? 0x80 + below(128) : below(256));
+    if (alphabet.size() == 256) std::iota(alphabet.begin(), alphabet.end(), '\0');  // every byte
   }
   std::string line(size_t minLength, size_t maxLength) {
     std::string s(minLength + below(maxLength - minLength + 1), '\0');
