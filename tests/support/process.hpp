@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
-namespace cvn::test::inline process {  // apart from other tests' names (an Outcome of theirs)
+namespace cvn::test {
+// Apart from other tests' names: they may have an Outcome of their own.
+inline namespace process {
 
 // How a child process of a test ended and what it wrote.
 struct Outcome {
@@ -48,4 +50,5 @@ Outcome runCheck(const std::function<int()>& check, const Options& options = {})
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 
-}  // namespace cvn::test::inline process
+}  // namespace process
+}  // namespace cvn::test
