@@ -2,149 +2,70 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/error.hpp"
+#include "support/error_number.hpp"
 
 namespace cvn {
 namespace {
 
-struct CommentCase {
-  std::u16string line;
-  bool stateBefore;
-  bool comment;
-  bool stateAfter;
-};
-
-void PrintTo(const CommentCase& c, std::ostream* os) {
-  *os << '"' << std::string(c.line.begin(), c.line.end()) << "\" from " << c.stateBefore;
-}
-
-class CommentStateTable : public ::testing::TestWithParam<CommentCase> {};
-
-TEST_P(CommentStateTable, ClassifiesAndMovesTheState) {
-  const CommentCase& c = GetParam();
-  const TextMarkers markers = textMarkers(u"//", u"/*", u"*/");
-  LineClassifier<char16_t> classifier(markers);
-  bool state = c.stateBefore;
-  EXPECT_EQ(classifier.isComment(c.line, state), c.comment);
-  EXPECT_EQ(state, c.stateAfter);
-
-  // Lines read from files are classified as bytes; the answer must not differ.
-  const ByteMarkers bytes = byteMarkers(u"//", u"/*", u"*/");
-  LineClassifier<char> byteClassifier(bytes);
-  std::string line(c.line.begin(), c.line.end());
-  bool byteState = c.stateBefore;
-  EXPECT_EQ(byteClassifier.isComment(line, byteState), c.comment);
-  EXPECT_EQ(byteState, c.stateAfter);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CommentStateTable,
-    ::testing::Values(CommentCase{u"\t\t  // note", false, true, false},
-                      CommentCase{u"x = 1; // note", false, false, false},
-                      CommentCase{u"x = 1; // see /* here", false, true, false},
-                      CommentCase{u"//* note", false, true, false},
-                      CommentCase{u"/* note */", false, true, false},
-                      CommentCase{u"/* note */ x = 1;", false, false, false},
-                      CommentCase{u"/* note", false, true, true},
-                      CommentCase{u"x = 1; /* note", false, false, true},
-                      CommentCase{u"", true, true, true},
-                      CommentCase{u"note */", true, true, false},
-                      CommentCase{u"note */ x = 1;", true, false, false},
-                      CommentCase{u"*/ x = 1; /*", true, false, false},
-                      CommentCase{u"*/ x = 1; /*", false, false, false},
-                      CommentCase{u"/* a // b", false, true, true},
-                      CommentCase{u"/\t/ note", false, true, false},
-                      CommentCase{u"   ", true, true, true},
-                      CommentCase{u"// x */", true, true, false},
-                      CommentCase{u"  /* a */  ", false, true, false}));
-
-TEST(LineClassifier, BlankLines) {
-  LineClassifier<char16_t> classifier(TextMarkers{});
-  EXPECT_TRUE(classifier.isBlank(u""));
-  EXPECT_TRUE(classifier.isBlank(u"    "));
-  EXPECT_TRUE(classifier.isBlank(u"\t\t"));
-  EXPECT_TRUE(classifier.isBlank(u" \t \t "));
-  EXPECT_FALSE(classifier.isBlank(u"\r"));
-  EXPECT_FALSE(classifier.isBlank(u"\f"));
-  EXPECT_FALSE(classifier.isBlank(u"\u00A0"));
-  EXPECT_FALSE(classifier.isBlank(u" x "));
-}
-
-TEST(LineClassifier, MarkersAreCaseSensitive) {
-  const TextMarkers markers = textMarkers(u"REM", u"", u"");
-  LineClassifier<char16_t> classifier(markers);
-  bool state = false;
-  EXPECT_FALSE(classifier.isComment(u"rem note", state));
-  EXPECT_TRUE(classifier.isComment(u"REM note", state));
-  EXPECT_FALSE(state);
-}
-
-TEST(LineClassifier, EmptySettingsSwitchRulesOff) {
-  bool state = false;
-  LineClassifier<char16_t> noSingle(textMarkers(u"", u"/*", u"*/"));
-  EXPECT_FALSE(noSingle.isComment(u"// x", state));
-  EXPECT_FALSE(noSingle.isComment(u"x", state));
-
-  LineClassifier<char16_t> noMulti(textMarkers(u"//", u"", u"*/"));
-  EXPECT_FALSE(noMulti.isComment(u"/* x", state));
-  EXPECT_FALSE(state);
-  EXPECT_TRUE(noMulti.isComment(u"// x", state));
-
-  // Without an end marker the begin marker never opens a comment.
-  LineClassifier<char16_t> noEnd(textMarkers(u"//", u"/*", u""));
-  EXPECT_TRUE(noEnd.isComment(u"/* x", state));
-  EXPECT_FALSE(state);
-  EXPECT_FALSE(noEnd.isComment(u"x /* y", state));
-  EXPECT_FALSE(state);
-}
-
-TEST(LineClassifier, ByteMarkerOutsideTheCodePageNeverOccurs) {
-  const ByteMarkers markers = byteMarkers(u"\u0100", u"/*", u"*/");
-  EXPECT_FALSE(markers.commentChar.canOccur);
-  LineClassifier<char> classifier(markers);
-  bool state = false;
-  EXPECT_FALSE(classifier.isComment("? x", state));
-  // A marker inside the code page, such as the euro sign, is its byte.
-  LineClassifier<char> euro(byteMarkers(u"\u20AC", u"", u""));
-  EXPECT_TRUE(euro.isComment("\x80 note", state));
-}
-
-TEST(CountLines, UnclosedCommentCountsToTheEnd) {
-  const StringArray lines = StringArray::fromVector({u"code", u"/* open", u"", u"still", u"x"});
-  EXPECT_EQ(countCommentLines(lines, textMarkers(u"//", u"/*", u"*/")), 4);
-  EXPECT_EQ(countBlankLines(lines), 1);
-}
-
-TEST(CountLines, EachCallStartsOutsideAComment) {
-  const StringArray lines = StringArray::fromVector({u"a", u"b"});
-  const TextMarkers markers = textMarkers(u"//", u"/*", u"*/");
-  EXPECT_EQ(countCommentLines(StringArray::fromVector({u"/* open"}), markers), 1);
-  EXPECT_EQ(countCommentLines(lines, markers), 0);
-}
-
-TEST(CountLines, VisitIndicesZeroToTheUpperBound) {
-  StringArray belowZero(-1, -1);
-  EXPECT_EQ(countBlankLines(belowZero), 0);
-  EXPECT_EQ(countCommentLines(belowZero, textMarkers(u"//", u"", u"")), 0);
-  EXPECT_EQ(countBlankLines(StringArray(0, -1)), 0);
-
-  StringArray negativeLower(-2, 1);  // indices -2 and -1 are never looked at
-  negativeLower.at(-2) = u"// x";
-  negativeLower.at(1) = u"// y";
-  EXPECT_EQ(countCommentLines(negativeLower, textMarkers(u"//", u"", u"")), 1);
-  EXPECT_EQ(countBlankLines(negativeLower), 1);  // the default element at index 0
-}
-
-TEST(CountLines, ArraysWithoutIndexZeroFail) {
-  for (const StringArray& array : {StringArray(), StringArray(1, 3)}) {
-    try {
-      countBlankLines(array);
-      FAIL() << "expected error 9";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), kSubscriptOutOfRange);
-    }
-    EXPECT_THROW(countCommentLines(array, TextMarkers{}), Error);
+// Line, in a comment before, is a comment, in a comment after; as text and as file bytes.
+TEST(LineClassifier, CommentsAndTheState) {
+  const std::vector<std::tuple<std::string, bool, bool, bool>> rows = {
+      {"\t\t  // note", 0, 1, 0}, {"x = 1; // note", 0, 0, 0}, {"x; // see /* here", 0, 1, 0},
+      {"//* note", 0, 1, 0},      {"/* note */", 0, 1, 0},     {"/* note */ x = 1;", 0, 0, 0},
+      {"/* note", 0, 1, 1},       {"x = 1; /* note", 0, 0, 1}, {"", 1, 1, 1},
+      {"note */", 1, 1, 0},       {"note */ x = 1;", 1, 0, 0}, {"*/ x = 1; /*", 1, 0, 0},
+      {"*/ x = 1; /*", 0, 0, 0},  {"/* a // b", 0, 1, 1},      {"/\t/ note", 0, 1, 0},
+      {"// x */", 1, 1, 0},       {"  /* a */  ", 0, 1, 0}};
+  LineClassifier<char16_t> text(textMarkers(u"//", u"/*", u"*/"));
+  LineClassifier<char> bytes(byteMarkers(u"//", u"/*", u"*/"));
+  for (const auto& [line, before, comment, after] : rows) {
+    bool textState = before, byteState = before;
+    EXPECT_EQ(text.isComment(std::u16string(line.begin(), line.end()), textState), comment) << line;
+    EXPECT_EQ(bytes.classify(line, byteState).comment, comment) << line;
+    EXPECT_EQ(std::pair(textState, byteState), std::pair(after, after)) << line;
   }
+}
+
+TEST(LineClassifier, BlankLinesHoldOnlySpacesAndTabs) {
+  LineClassifier<char16_t> c(TextMarkers{});
+  for (const char16_t* blank : {u"", u"    ", u"\t\t", u" \t \t "}) EXPECT_TRUE(c.isBlank(blank));
+  for (const char16_t* line : {u"\r", u"\f", u"\u00A0", u" x "}) EXPECT_FALSE(c.isBlank(line));
+}
+
+TEST(LineClassifier, Markers) {
+  bool state = false;
+  EXPECT_FALSE(LineClassifier<char16_t>(textMarkers(u"REM", u"", u"")).isComment(u"rem x", state));
+  // An empty marker switches its rule off; without an end marker no comment opens.
+  EXPECT_FALSE(LineClassifier<char16_t>(textMarkers(u"", u"/*", u"*/")).isComment(u"// x", state));
+  EXPECT_FALSE(LineClassifier<char16_t>(textMarkers(u"//", u"", u"*/")).isComment(u"/* x", state));
+  EXPECT_TRUE(LineClassifier<char16_t>(textMarkers(u"//", u"/*", u"")).isComment(u"/* x", state));
+  EXPECT_FALSE(state);
+  // In file bytes a marker without a code never occurs; one with a code is its byte.
+  EXPECT_FALSE(LineClassifier<char>(byteMarkers(u"\u0100", u"", u"")).isComment("? x", state));
+  EXPECT_TRUE(LineClassifier<char>(byteMarkers(u"\u20AC", u"", u"")).isComment("\x80 x", state));
+  // A single-line marker first, even of one character, makes the begin marker part of it; one
+  // that begins the begin marker does not stop it opening a comment.
+  EXPECT_TRUE(LineClassifier<char16_t>(textMarkers(u"#", u"/*", u"*/")).isComment(u"# /*", state));
+  EXPECT_FALSE(state);
+  EXPECT_TRUE(
+      LineClassifier<char16_t>(textMarkers(u"--", u"--[[", u"]]")).isComment(u"--[[", state));
+  EXPECT_TRUE(state);
+}
+
+// Indices 0 to the upper bound, each call starting outside a comment.
+TEST(CountLines, ZeroToTheUpperBound) {
+  const TextMarkers c = textMarkers(u"//", u"/*", u"*/");
+  const StringArray lines = StringArray::fromVector({u"code", u"/* open", u"", u"still", u"x"});
+  EXPECT_EQ(std::pair(countCommentLines(lines, c), countBlankLines(lines)), std::pair(4, 1));
+  EXPECT_EQ(countCommentLines(StringArray::fromVector({u"code", u"x"}), c), 0);
+  StringArray negativeLower(-2, 1);
+  negativeLower.at(-2) = negativeLower.at(1) = u"// x";
+  EXPECT_EQ(std::pair(countCommentLines(negativeLower, c), countBlankLines(negativeLower)),
+            std::pair(1, 1));
+  EXPECT_EQ(countBlankLines(StringArray(-1, -1)), 0);
+  EXPECT_EQ(test::errorNumberOf([] { countBlankLines(StringArray(1, 3)); }), kSubscriptOutOfRange);
+  EXPECT_EQ(test::errorNumberOf([] { countCommentLines(StringArray(), {}); }),
+            kSubscriptOutOfRange);
 }
 
 }  // namespace

@@ -2,177 +2,105 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <vector>
-
-#include "platform/error.hpp"
+#include "support/error_number.hpp"
+#include "support/temp_dir.hpp"
 
 namespace cvn {
 namespace {
 
-const std::u16string kFileHead =
-    u"insert into file_compare_results(sessionid, filename, newlines, deletedlines, samelines, "
-    u"commentlinesinold, changedlines, totallinesinold, totallinesinnew, commentlinesinnew, "
-    u"blanklinesinold, blanklinesinnew";
-const std::u16string kSplitColumns =
-    u",samelines_comments,samelines_code,changedlines_comments,changedlines_code,"
-    u"deletedlines_comments,deletedlines_code,newlines_comments,newlines_code";
+using test::errorNumberOf;
 
-// Values 1..19 in interface order, the name in position i.
-std::vector<Variant> fileValues(Variant name) {
+// A builder called with values 1, 2, ... in interface order, text in the name (or path)
+// positions, and the given changes. run() gives the appended statement from its values on, or
+// "error N" and the list, which must be as it was.
+struct Call {
   std::vector<Variant> values;
-  for (int32_t k = 1; k <= 19; ++k) values.emplace_back(k);
-  values[8] = std::move(name);
-  return values;
-}
-
-template <size_t N>
-std::array<Variant*, N> pointers(std::vector<Variant>& values) {
-  std::array<Variant*, N> result{};
-  for (size_t k = 0; k < N; ++k) result[k] = &values[k];
-  return result;
-}
-
-int32_t errorOf(auto&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.number();
+  std::u16string sql = u"kept|||";
+  explicit Call(size_t count, const std::vector<std::pair<size_t, Variant>>& set = {}) {
+    for (int32_t k = 1; k <= static_cast<int32_t>(count); ++k) values.emplace_back(k);
+    if (count == 5) values[3] = Variant(u"/old/"), values[4] = Variant(u"/new/");
+    if (count != 5) values[8] = Variant(u"a.c");
+    for (const auto& [k, value] : set) values[k] = value;
   }
-  return 0;
-}
+  std::u16string run(int32_t session = 7) {
+    using P = Variant* const;
+    std::vector<Variant*> p;
+    for (Variant& v : values) p.push_back(&v);
+    const size_t before = sql.size();
+    const int32_t error = errorNumberOf([&] {
+      if (p.size() == 19) insertFileCompareResults(sql, session, std::span<P, 19>(p));
+      if (p.size() == 11) insertLegacyFileCompareResults(sql, session, std::span<P, 11>(p));
+      if (p.size() == 5) insertDirCompareResults(sql, session, std::span<P, 5>(p));
+    });
+    if (error != 0) return u"error " + test::u16(std::to_string(error)) + u" " + sql;
+    return sql.substr(sql.find(u") values (", before) + 10);
+  }
+};
 
-TEST(Statements, CurrentFileStatementOrdersItsColumns) {
-  std::u16string sql;
-  auto values = fileValues(Variant(u"src/a.c"));
-  insertFileCompareResults(sql, 42, pointers<19>(values));
-  // Values part: d c a e b g h f k l a1 a2 b1 b2 c1 c2 d1 d2.
-  EXPECT_EQ(sql, kFileHead + kSplitColumns +
-                     u") values (42,'src/a.c',4,3,1,5,2,7,8,6,10,11,12,13,14,15,16,17,18,19)|||");
-}
-
-TEST(Statements, LegacyFileStatement) {
-  std::u16string sql = u"prior|||";
-  auto values = fileValues(Variant(u"b.c"));
-  insertLegacyFileCompareResults(sql, -3, pointers<11>(values));
-  EXPECT_EQ(sql, u"prior|||" + kFileHead + u") values (-3,'b.c',4,3,1,5,2,7,8,6,10,11)|||");
-}
-
-TEST(Statements, DirectoryStatementWithNegativeNewFiles) {
-  std::u16string sql;
-  std::vector<Variant> values = {Variant(int32_t{2}), Variant(int32_t{0}), Variant(int32_t{-1}),
-                                 Variant(u"/old/"), Variant(u"/new/")};
-  insertDirCompareResults(sql, 7, pointers<5>(values));
-  EXPECT_EQ(sql,
-            u"insert into dir_compare_results(sessionid, samefiles, deletedfiles, newfiles, "
-            u"oldpath, newpath) values (7,2,0,-1,'/old/','/new/')|||");
+TEST(Statements, ValuesInTheirColumnsOrder) {
+  EXPECT_EQ(Call(19).run(42), u"42,'a.c',4,3,1,5,2,7,8,6,10,11,12,13,14,15,16,17,18,19)|||");
+  EXPECT_EQ(Call(11).run(-3), u"-3,'a.c',4,3,1,5,2,7,8,6,10,11)|||");
+  EXPECT_EQ(Call(5, {{2, Variant(-1)}}).run(), u"7,1,2,-1,'/old/','/new/')|||");
+  // Each call appends one whole statement.
+  Call twice(11);
+  twice.run();
+  const std::u16string once = twice.sql;
+  twice.run();
+  EXPECT_TRUE(once.starts_with(u"kept|||insert into "));
+  EXPECT_EQ(twice.sql, once + once.substr(7));
 }
 
 TEST(Statements, QuotesAreDoubledAndWrittenBack) {
-  std::u16string sql;
-  auto values = fileValues(Variant(u"it's 'x'"));
-  insertLegacyFileCompareResults(sql, 1, pointers<11>(values));
-  EXPECT_NE(sql.find(u",'it''s ''x''',"), std::u16string::npos);
-  EXPECT_EQ(values[8], Variant(u"it''s ''x''"));
-  // A second call escapes the escaped text again.
-  insertLegacyFileCompareResults(sql, 1, pointers<11>(values));
-  EXPECT_NE(sql.find(u",'it''''s ''''x''''',"), std::u16string::npos);
+  Call call(11, {{8, Variant(u"it's 'x'")}});
+  EXPECT_EQ(call.run(), u"7,'it''s ''x''',4,3,1,5,2,7,8,6,10,11)|||");
+  EXPECT_EQ(call.values[8], Variant(u"it''s ''x''"));
+  Call number(11, {{8, Variant(12)}});
+  EXPECT_EQ(number.run(), u"7,'12',4,3,1,5,2,7,8,6,10,11)|||");
+  EXPECT_EQ(number.values[8], Variant(u"12"));
 }
 
-TEST(Statements, TextValuesAreConvertedToStrings) {
-  std::u16string sql;
-  auto values = fileValues(Variant(int32_t{12}));
-  insertLegacyFileCompareResults(sql, 1, pointers<11>(values));
-  EXPECT_NE(sql.find(u",'12',"), std::u16string::npos);
-  EXPECT_EQ(values[8], Variant(u"12"));
-
-  auto empty = fileValues(Variant());
-  insertLegacyFileCompareResults(sql, 1, pointers<11>(empty));
-  EXPECT_NE(sql.find(u",'',"), std::u16string::npos);
-}
-
-TEST(Statements, NullInATextPositionIsATypeMismatch) {
-  std::u16string sql;
-  auto file = fileValues(Variant::null());
-  EXPECT_EQ(errorOf([&] { insertFileCompareResults(sql, 1, pointers<19>(file)); }), kTypeMismatch);
-  EXPECT_EQ(errorOf([&] { insertLegacyFileCompareResults(sql, 1, pointers<11>(file)); }),
-            kTypeMismatch);
-  std::vector<Variant> dir = {Variant(), Variant(), Variant(), Variant(u"o"), Variant::null()};
-  EXPECT_EQ(errorOf([&] { insertDirCompareResults(sql, 1, pointers<5>(dir)); }), kTypeMismatch);
-  EXPECT_EQ(sql, u"");
-}
-
-TEST(Statements, NumericPositionsTakeWholeNumbers) {
-  struct Case {
-    Variant value;
-    std::u16string text;
-  };
-  const std::vector<Case> cases = {
-      {Variant(int16_t{-5}), u"-5"},
-      {Variant(), u"0"},
-      {Variant(3.0), u"3"},
-      {Variant(-0.0), u"0"},
-      {Variant(1e20), u"100000000000000000000"},
-      {Variant(u"  +007\t"), u"7"},
-      {Variant(u"-0"), u"0"},
-      {Variant(u"\t-120 "), u"-120"},
-      {Variant(u"99999999999999999999"), u"99999999999999999999"},
-  };
-  for (const Case& c : cases) {
-    std::u16string sql;
-    std::vector<Variant> values = {c.value, Variant(int32_t{0}), Variant(int32_t{0}), Variant(u"o"),
-                                   Variant(u"n")};
-    insertDirCompareResults(sql, 1, pointers<5>(values));
-    EXPECT_NE(sql.find(u"values (1," + c.text + u",0,0,'o','n')|||"), std::u16string::npos)
-        << std::string(c.text.begin(), c.text.end());
+// A refused value leaves the list as it was; text values before it are already escaped.
+TEST(Statements, RefusedValues) {
+  Call bars(5, {{3, Variant(u"o'ld")}, {4, Variant(u"x|||'); drop table t; --")}});
+  EXPECT_EQ(bars.run(), u"error 5 kept|||");
+  EXPECT_EQ(bars.values[3], Variant(u"o''ld"));
+  EXPECT_EQ(bars.values[4], Variant(u"x|||'); drop table t; --"));
+  EXPECT_EQ(Call(11, {{8, Variant(u"a||b")}}).run(), u"7,'a||b',4,3,1,5,2,7,8,6,10,11)|||");
+  EXPECT_EQ(Call(19, {{8, Variant::null()}}).run(), u"error 13 kept|||");
+  for (const Variant& bad : {Variant(2.5), Variant::boolean(true), Variant(u"12abc"),
+                             Variant(u"1.0"), Variant(u""), Variant(u"- 1"), Variant::null()}) {
+    EXPECT_EQ(Call(5, {{1, bad}}).run(), u"error 13 kept|||") << static_cast<int>(bad.type());
   }
 }
 
-TEST(Statements, RefusedNumbersLeaveTheListUnchanged) {
-  const std::vector<Variant> refused = {Variant(2.5),    Variant::boolean(true), Variant(u"12abc"),
-                                        Variant(u"1.0"), Variant(u""),           Variant(u"- 1"),
-                                        Variant::null()};
-  for (const Variant& bad : refused) {
-    std::u16string sql = u"kept|||";
-    std::vector<Variant> values = {Variant(int32_t{1}), bad, Variant(int32_t{0}), Variant(u"it's"),
-                                   Variant(u"n")};
-    EXPECT_EQ(errorOf([&] { insertDirCompareResults(sql, 1, pointers<5>(values)); }),
-              kTypeMismatch);
-    EXPECT_EQ(sql, u"kept|||");
-    // The text values were escaped before the numbers were checked.
-    EXPECT_EQ(values[3], Variant(u"it''s"));
+TEST(Statements, WholeNumbersInNumericPositions) {
+  const std::u16string big = u"99999999999999999999", e20 = u"1" + std::u16string(20, u'0');
+  const std::vector<std::pair<Variant, std::u16string>> cases = {
+      {int16_t{-5}, u"-5"}, {Variant(), u"0"},  {3.0, u"3"},
+      {-0.0, u"0"},         {u"-0", u"0"},      {1e20, e20},
+      {big, big},           {u" +007\t", u"7"}, {u"\t-120 ", u"-120"}};
+  for (const auto& [value, text] : cases) {
+    EXPECT_EQ(Call(5, {{0, value}}).run(), u"7," + text + u",2,3,'/old/','/new/')|||")
+        << test::u8(text);
   }
 }
 
-TEST(Statements, TextHoldingTheSeparatorIsRefused) {
-  std::u16string sql = u"kept|||";
-  std::vector<Variant> values = {Variant(int32_t{1}), Variant(int32_t{0}), Variant(int32_t{0}),
-                                 Variant(u"o'ld"), Variant(u"x|||'); drop table t; --")};
-  EXPECT_EQ(errorOf([&] { insertDirCompareResults(sql, 1, pointers<5>(values)); }),
-            kInvalidArgument);
-  EXPECT_EQ(sql, u"kept|||");
-  EXPECT_EQ(values[3], Variant(u"o''ld"));  // escaped before the refusal
-  EXPECT_EQ(values[4], Variant(u"x|||'); drop table t; --"));
-
-  auto file = fileValues(Variant(u"a|||b"));
-  EXPECT_EQ(errorOf([&] { insertFileCompareResults(sql, 1, pointers<19>(file)); }),
-            kInvalidArgument);
-  EXPECT_EQ(sql, u"kept|||");
-  // Two bars are no separator.
-  auto twoBars = fileValues(Variant(u"a||b"));
-  insertFileCompareResults(sql, 1, pointers<19>(twoBars));
-  EXPECT_NE(sql.find(u"'a||b'"), std::u16string::npos);
-}
-
-TEST(Statements, SuccessiveCallsAppendBackToBack) {
-  std::u16string sql;
-  for (int k = 0; k < 3; ++k) {
-    auto values = fileValues(Variant(u"f"));
-    insertFileCompareResults(sql, 1, pointers<19>(values));
+// The values' own conversions, as automation callers expect them.
+TEST(Variant, Conversions) {
+  EXPECT_EQ(Variant(u" 42 ").toInt32(), 42);
+  EXPECT_EQ(std::tuple(Variant(2.5).toInt32(), Variant(3.5).toInt32(), Variant().toInt32()),
+            std::tuple(2, 4, 0));  // half to even
+  EXPECT_EQ(Variant::boolean(true).toInt16(), -1);
+  EXPECT_EQ(Variant(u"-32768").toInt16(), -32768);
+  EXPECT_EQ(errorNumberOf([] { Variant(32768).toInt16(); }), kOverflow);
+  EXPECT_EQ(errorNumberOf([] { Variant(u"3e10").toInt32(); }), kOverflow);
+  EXPECT_EQ(errorNumberOf([] { Variant::null().toInt32(); }), kInvalidUseOfNull);
+  EXPECT_EQ(errorNumberOf([] { Variant::null().toText(); }), kInvalidUseOfNull);
+  for (const char16_t* text : {u"abc", u"", u"nan", u"-NaN", u"inf", u" -Infinity ", u"+-5"}) {
+    EXPECT_EQ(errorNumberOf([&] { Variant(text).toDouble(); }), kTypeMismatch);
   }
-  const std::u16string one = sql.substr(0, sql.size() / 3);
-  EXPECT_EQ(sql, one + one + one);
-  EXPECT_TRUE(one.ends_with(u")|||"));
+  EXPECT_EQ(Variant(int16_t{-3}).toText() + Variant(0.5).toText(), u"-30.5");
+  EXPECT_EQ(Variant::boolean(false).toText() + Variant().toText(), u"False");
 }
 
 }  // namespace

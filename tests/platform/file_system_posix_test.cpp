@@ -1,163 +1,125 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <map>
+
+#include "platform/atomic_file.hpp"
 #include "platform/file_system.hpp"
-#include "platform/whole_file.hpp"
-#include "support/as_nobody.hpp"
 #include "support/error_number.hpp"
+#include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
 namespace {
 
-using test::errorNumberOf;
-using test::TempDir;
-using test::u16;
-
-TEST(ReadTextFile, KeepsEveryByte) {
-  TempDir dir;
-  dir.write("a.txt", "caf\xE9 \x80\r\nend");
-  const TextLines text = FileSystem::current().readTextFile(dir.u16("a.txt"));
-  ASSERT_EQ(text.size(), 2u);
-  EXPECT_EQ(text.lines()[0], "caf\xE9 \x80");
-  EXPECT_EQ(text.lines()[1], "end");
-}
-
-TEST(ReadTextFile, NamesThatAreNotUtf8CanBeOpened) {
-  TempDir dir;
-  dir.write("n\xFF\xC3.c", "x\n");
-  const std::u16string path = dir.u16("n\xFF\xC3.c");
-  EXPECT_NE(path.find(u'\xDCFF'), std::u16string::npos);
-  EXPECT_EQ(FileSystem::current().readTextFile(path).size(), 1u);
-}
-
-TEST(ReadTextFile, ErrorNumbersNameThePath) {
-  TempDir dir;
-  dir.write("file.txt", "x");
-  dir.mkdir("folder");
-  FileSystem& fs = FileSystem::current();
-  struct Case {
-    std::u16string path;
-    int32_t number;
-  };
-  const std::vector<Case> cases = {
-      {dir.u16("missing.txt"), kFileNotFound},
-      {dir.u16("folder"), kFileNotFound},
-      {u"", kFileNotFound},
-      {dir.u16("x") + u"\xD800", kFileNotFound},
-      {dir.u16("nowhere/missing.txt"), kPathNotFound},
-      {dir.u16("file.txt/inner.txt"), kPathNotFound},
-  };
-  for (const Case& c : cases) {
+// The number a call fails with (0: none; 1: its description does not name the path).
+int32_t errorNaming(const std::u16string& path, bool asNobody, const std::function<void()>& call) {
+  const auto check = [&] {
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { fs.readTextFile(c.path); }, &description), c.number)
-        << test::u8(c.path);
-    if (!c.path.empty() && c.number == kPathNotFound) {
-      EXPECT_NE(description.find(test::u8(c.path)), std::string::npos) << description;
+    const int32_t number = test::errorNumberOf(call, &description);
+    return number == 0 || description.find(test::u8(path)) != std::string::npos ? number : 1;
+  };
+  return test::runCheck(check, {.asNobody = asNobody}).status;
+}
+
+// Each entry of a tree and its content (a folder's "/", a link's target): any damage shows.
+std::map<std::string, std::string> snapshot(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    std::string& content = entries[e.path().lexically_relative(folder)] = "/";
+    if (e.is_symlink()) content = std::filesystem::read_symlink(e);
+    std::ifstream in(e.is_symlink() || !e.is_regular_file() ? "" : e.path(), std::ios::binary);
+    if (in) content.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  return entries;
+}
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"b.c", "B.c", "_x", "\xC3\xA9.c", "sub/inner/x", "secret/x"})
+      dir.write(name, "");
+    const auto someones = dir.write("n\xFF.c", "caf\xE9 \x80\r\nend");  // nobody may not read it
+    ASSERT_EQ(::chmod(someones.c_str(), 0640) + ::chown(someones.c_str(), 1234, 0), 0);
+    ASSERT_EQ(::chmod(dir.write("read-only", "").c_str(), 0444), 0);  // even for root
+    ASSERT_EQ(::chmod(dir.mkdir("secret").c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    dir.mkdir("Sub");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0644), 0);
+    const char* links[][2] = {{"to-file", "n\xFF.c"}, {"chain", "to-file"}, {"to-folder", "sub"},
+                              {"broken", "missing"},  {"loop", "loop"},     {"sub/loop", "."}};
+    for (const auto& [link, target] : links) {
+      ASSERT_EQ(::symlink(target, (dir.path() / link).c_str()), 0);
     }
   }
-}
+  test::TempDir dir;
+  const std::u16string r = dir.u16();
+  FileSystem& fs = FileSystem::current();
+};
 
-TEST(ReadFileIfPresent, NothingOnlyWhenNothingHasTheName) {
-  TempDir dir;
-  dir.write("a", "x");
-  EXPECT_EQ(readFileIfPresent(dir.u16("a")), std::vector<char>{'x'});
-  EXPECT_EQ(readFileIfPresent(dir.u16("missing")), std::nullopt);
-  EXPECT_EQ(readFileIfPresent(dir.u16("nowhere/missing")), std::nullopt);
-}
-
-TEST(ReadTextFile, PermissionDenied) {
-  TempDir dir;
-  const auto file = dir.write("secret.txt", "x");
-  ASSERT_EQ(chmod(file.c_str(), 0), 0);
-  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
-  const std::u16string path = dir.u16("secret.txt");
-  EXPECT_EQ(test::runAsNobody(
-                [&] { return errorNumberOf([&] { FileSystem::current().readTextFile(path); }); }),
-            kPermissionDenied);
-}
-
-TEST(ReadTextFile, FifoIsRefusedWithoutBlocking) {
-  TempDir dir;
-  const auto fifo = dir.path() / "pipe";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(errorNumberOf([&] { FileSystem::current().readTextFile(dir.u16("pipe")); }),
-            kPathFileAccessError);
-}
-
-TEST(ListFolder, SortedByNameBytes) {
-  TempDir dir;
-  for (const char* name : {"b.c", "B.c", "a.c", "_x", "\xC3\xA9.c"}) dir.write(name, "");
-  dir.mkdir("sub");
-  dir.mkdir("Sub");
-  const FolderListing listing = FileSystem::current().listFolder(dir.u16());
-  const std::u16string root = dir.u16();
-  EXPECT_EQ(listing.path, root);
-  EXPECT_EQ(listing.files,
-            (std::vector<std::u16string>{root + u"/B.c", root + u"/_x", root + u"/a.c",
-                                         root + u"/b.c", root + u"/\u00E9.c"}));
-  EXPECT_EQ(listing.subFolders, (std::vector<std::u16string>{root + u"/Sub", root + u"/sub"}));
-}
-
-TEST(ListFolder, LinksAndSpecialFiles) {
-  TempDir dir;
-  dir.write("real.c", "x");
-  dir.mkdir("folder");
-  ASSERT_EQ(symlink("real.c", (dir.path() / "to-file").c_str()), 0);
-  ASSERT_EQ(symlink("folder", (dir.path() / "to-folder").c_str()), 0);
-  ASSERT_EQ(symlink("missing", (dir.path() / "broken").c_str()), 0);
-  ASSERT_EQ(symlink(".", (dir.path() / "folder" / "loop").c_str()), 0);
-  ASSERT_EQ(mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
-  const std::u16string root = dir.u16();
-  const FolderListing listing = FileSystem::current().listFolder(root);
-  EXPECT_EQ(listing.files, (std::vector<std::u16string>{root + u"/real.c", root + u"/to-file"}));
-  EXPECT_EQ(listing.subFolders, (std::vector<std::u16string>{root + u"/folder"}));
-  // A root that is itself a link to a folder is opened as given.
-  const FolderListing viaLink = FileSystem::current().listFolder(root + u"/to-folder");
-  EXPECT_EQ(viaLink.path, root + u"/to-folder");
-  EXPECT_TRUE(viaLink.files.empty() && viaLink.subFolders.empty());
-}
-
-TEST(ListFolder, TrailingSeparatorsAreDropped) {
-  TempDir dir;
-  dir.write("a", "");
-  const FolderListing listing = FileSystem::current().listFolder(dir.u16() + u"//");
-  EXPECT_EQ(listing.path, dir.u16());
-  EXPECT_EQ(listing.files, std::vector<std::u16string>{dir.u16("a")});
-  EXPECT_EQ(FileSystem::current().listFolder(u"/").path, u"/");
-  for (const auto& sub : FileSystem::current().listFolder(u"/").subFolders) {
-    EXPECT_NE(sub.substr(0, 2), u"//");
+// Reading, listing (a FIFO without blocking) and writing fail by number, naming the path; a
+// failed write leaves the folder exactly as it was.
+TEST_F(FileSystemTest, ErrorsNameThePath) {
+  auto before = snapshot(dir.path());
+  // Below the folder ("" is the empty path): reading and listing as nobody, writing as root
+  // (0: not tried), writing as nobody.
+  const std::vector<std::tuple<std::u16string, int32_t, int32_t, int32_t, int32_t>> cases = {
+      {u"/missing", 53, 76, 0, 70},  {u"/sub", 53, 0, 75, 75},       {u"/sub/", 53, 0, 75, 75},
+      {u"/none/", 76, 76, 76, 76},   {u"/none/x", 76, 76, 76, 76},   {u"/b.c/x", 76, 76, 76, 76},
+      {u"/x\xD800", 53, 76, 75, 75}, {u"", 53, 76, 75, 75},          {u"/fifo", 75, 76, 75, 75},
+      {u"/loop", 75, 75, 75, 75},    {u"/read-only", 0, 76, 70, 70}, {u"/chain", 70, 76, 0, 70},
+      {u"/secret", 70, 70, 75, 75},  {u"/secret/x", 70, 70, 0, 70}};
+  for (const auto& [name, reading, listing, writing, nobodyWriting] : cases) {
+    const std::u16string path = name.empty() ? name : r + name;
+    const auto write = [&] { writeFileAtomically(path, "new"); };
+    EXPECT_EQ(errorNaming(path, true, [&] { fs.readTextFile(path); }), reading) << test::u8(path);
+    EXPECT_EQ(errorNaming(path, true, [&] { fs.listFolder(path); }), listing) << test::u8(path);
+    EXPECT_EQ(errorNaming(path, true, write), nobodyWriting) << test::u8(path);
+    EXPECT_EQ(writing == 0 ? 0 : errorNaming(path, false, write), writing) << test::u8(path);
   }
+  const auto full = test::runCheck([&] {  // a write that fails half way
+    const rlimit limit{2, 2};
+    ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+    return test::errorNumberOf([&] { writeFileAtomically(dir.u16("chain"), "longer"); });
+  });
+  EXPECT_EQ(full.status, 75);
+  EXPECT_EQ(snapshot(dir.path()), before);
+  // A link is replaced at its file, which keeps its mode and owner; any bytes make a name.
+  writeFileAtomically(dir.u16("chain"), before["n\xFF.c"] = std::string("a\r\0b", 4));
+  writeFileAtomically(dir.u16() + u"/caf\xDCE9", before["caf\xE9"] = "");
+  EXPECT_EQ(snapshot(dir.path()), before);
+  struct stat st {};
+  EXPECT_EQ(::stat((dir.path() / "chain").c_str(), &st), 0);
+  EXPECT_EQ(std::tuple(st.st_mode & 0777, st.st_uid, st.st_gid), std::tuple(0640u, 1234u, 0u));
 }
 
-TEST(ListFolder, Errors) {
-  TempDir dir;
-  dir.write("file", "");
-  FileSystem& fs = FileSystem::current();
-  EXPECT_EQ(errorNumberOf([&] { fs.listFolder(dir.u16("missing")); }), kPathNotFound);
-  EXPECT_EQ(errorNumberOf([&] { fs.listFolder(dir.u16("file")); }), kPathNotFound);
-  EXPECT_EQ(errorNumberOf([&] { fs.listFolder(u""); }), kPathNotFound);
-  const auto locked = dir.mkdir("locked");
-  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
-  const std::u16string path = dir.u16("locked");
-  EXPECT_EQ(test::runAsNobody([&] { return errorNumberOf([&] { fs.listFolder(path); }); }),
-            kPermissionDenied);
-}
-
-TEST(Exists, FilesAndFolders) {
-  TempDir dir;
-  dir.write("f", "");
-  ASSERT_EQ(symlink("f", (dir.path() / "l").c_str()), 0);
-  FileSystem& fs = FileSystem::current();
-  EXPECT_TRUE(fs.fileExists(dir.u16("f")));
-  EXPECT_TRUE(fs.fileExists(dir.u16("l")));
-  EXPECT_FALSE(fs.fileExists(dir.u16()));
-  EXPECT_FALSE(fs.fileExists(u""));
-  EXPECT_FALSE(fs.fileExists(dir.u16("f") + u"\xD800"));
-  EXPECT_TRUE(fs.folderExists(dir.u16()));
-  EXPECT_FALSE(fs.folderExists(dir.u16("f")));
-  EXPECT_FALSE(fs.folderExists(dir.u16("missing")));
+// Files, then folders, each sorted by the bytes of their names; links to files are files,
+// links to folders (a cycle among them), broken links and FIFOs are left out.
+TEST_F(FileSystemTest, Listing) {
+  const FolderListing listing = fs.listFolder(r + u"//");
+  EXPECT_EQ(listing.path, r);
+  EXPECT_EQ(listing.files,
+            (std::vector<std::u16string>{r + u"/B.c", r + u"/_x", r + u"/b.c", r + u"/chain",
+                                         r + u"/n\xDCFF.c", r + u"/read-only", r + u"/to-file",
+                                         r + u"/\u00E9.c"}));
+  EXPECT_EQ(listing.subFolders,
+            (std::vector<std::u16string>{r + u"/Sub", r + u"/secret", r + u"/sub"}));
+  EXPECT_EQ(fs.listFolder(r + u"/sub").subFolders, std::vector<std::u16string>{r + u"/sub/inner"});
+  // A root that is a link is opened as given; "/" keeps its separator.
+  EXPECT_EQ(fs.listFolder(r + u"/to-folder").subFolders,
+            std::vector<std::u16string>{r + u"/to-folder/inner"});
+  const FolderListing top = fs.listFolder(u"//");
+  EXPECT_TRUE(top.path == u"/" && top.subFolders.front()[1] != u'/') << test::u8(top.path);
+  for (const auto& f : listing.files) EXPECT_TRUE(fs.fileExists(f) && !fs.folderExists(f));
+  for (const auto& f : listing.subFolders) EXPECT_TRUE(fs.folderExists(f) && !fs.fileExists(f));
+  EXPECT_FALSE(fs.fileExists(r + u"/fifo") || fs.fileExists(r + u"/broken") || fs.fileExists(u""));
+  // Names that are no UTF-8 are read by their listed path, every byte kept.
+  EXPECT_EQ(fs.readTextFile(listing.files[4]).lines(),
+            (std::vector<std::string_view>{"caf\xE9 \x80", "end"}));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace cvn::test {
+// Apart from other tests' names: they may have an Outcome of their own.
+inline namespace process {
 
 // How a child process of a test ended and what it wrote.
 struct Outcome {
@@ -19,20 +21,21 @@ struct Outcome {
 };
 
 struct Options {
-  std::filesystem::path cwd;  // empty: the test's own
+  std::filesystem::path cwd{};  // empty: the test's own
   // Variables to set (a value) or to remove (none).
-  std::vector<std::pair<std::string, std::optional<std::string>>> env;
+  std::vector<std::pair<std::string, std::optional<std::string>>> env{};
   // User and group 65534, so that permission errors are real when tests run as root. A program
   // runs from a copy that nobody can reach, wherever the build folder is.
   bool asNobody = false;
-  bool detached = false;             // a session of its own: no controlling terminal
-  bool terminal = false;             // stdin, stdout and stderr on a pseudo-terminal of 80 columns
-  std::optional<std::string> input;  // written to stdin (or typed at the terminal); else /dev/null
+  bool detached = false;  // a session of its own: no controlling terminal
+  bool terminal = false;  // stdin, stdout and stderr on a pseudo-terminal of 80 columns
+  std::optional<std::string>
+      input{};  // written to stdin (or typed at the terminal); else /dev/null
   // Then the child and everything it started are killed.
   std::chrono::milliseconds timeout = std::chrono::seconds(60);
   // Sent once, as soon as `trigger` exists (at once without one).
   int signal = 0;
-  std::filesystem::path trigger;
+  std::filesystem::path trigger{};
 };
 
 // Runs a program without a shell; argv[0] is a path or a name looked up on PATH.
@@ -47,4 +50,5 @@ Outcome runCheck(const std::function<int()>& check, const Options& options = {})
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 
+}  // namespace process
 }  // namespace cvn::test

@@ -21,6 +21,7 @@
 extern char** environ;
 
 namespace cvn::test {
+inline namespace process {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -220,4 +221,5 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
+}  // namespace process
 }  // namespace cvn::test
