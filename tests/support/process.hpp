@@ -19,20 +19,21 @@ struct Outcome {
 };
 
 struct Options {
-  std::filesystem::path cwd;  // empty: the test's own
+  std::filesystem::path cwd{};  // empty: the test's own
   // Variables to set (a value) or to remove (none).
-  std::vector<std::pair<std::string, std::optional<std::string>>> env;
+  std::vector<std::pair<std::string, std::optional<std::string>>> env{};
   // User and group 65534, so that permission errors are real when tests run as root. A program
   // runs from a copy that nobody can reach, wherever the build folder is.
   bool asNobody = false;
-  bool detached = false;             // a session of its own: no controlling terminal
-  bool terminal = false;             // stdin, stdout and stderr on a pseudo-terminal of 80 columns
-  std::optional<std::string> input;  // written to stdin (or typed at the terminal); else /dev/null
+  bool detached = false;  // a session of its own: no controlling terminal
+  bool terminal = false;  // stdin, stdout and stderr on a pseudo-terminal of 80 columns
+  std::optional<std::string>
+      input{};  // written to stdin (or typed at the terminal); else /dev/null
   // Then the child and everything it started are killed.
   std::chrono::milliseconds timeout = std::chrono::seconds(60);
   // Sent once, as soon as `trigger` exists (at once without one).
   int signal = 0;
-  std::filesystem::path trigger;
+  std::filesystem::path trigger{};
 };
 
 // Runs a program without a shell; argv[0] is a path or a name looked up on PATH.
