@@ -21,8 +21,7 @@ TEST(List, OneFilePerLineAsTheComponentListsThem) {
 
 // Each fixture of tests/data/languages, counted with the language its name has.
 TEST(Count, EveryLanguageCountsItsFixture) {
-  const fs::path folder = fs::path(CVN_TEST_DATA_DIR) / "languages";
-  std::ifstream in(folder / "COUNTS.txt");
+  std::ifstream in(fs::path(CVN_TEST_DATA_DIR) / "languages" / "COUNTS.txt");
   std::set<std::string> keys;
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
@@ -30,13 +29,12 @@ TEST(Count, EveryLanguageCountsItsFixture) {
     std::string key, file, total, comment, blank, code;
     words >> key >> file >> total >> comment >> blank >> code;
     keys.insert(key);
-    EXPECT_EQ(runCvn({"count", file, "--format", "csv"}, {.cwd = folder}).out,
-              "file,language,total,comment,blank,code\n" + file + "," + key + "," + total + "," +
-                  comment + "," + blank + "," + code + "\n");
+    EXPECT_EQ(
+        runCvn({"count", "languages/" + file, "--format", "csv"}, {.cwd = CVN_TEST_DATA_DIR}).out,
+        "file,language,total,comment,blank,code\nlanguages/" + file + "," + key + "," + total +
+            "," + comment + "," + blank + "," + code + "\n");
   }
-  std::set<std::string> languages;
-  for (const cli::Language& language : cli::languages()) languages.emplace(language.key);
-  EXPECT_EQ(keys, languages);
+  EXPECT_EQ(keys.size(), cli::languages().size());  // each key checked by the count of its fixture
 }
 
 TEST(Count, FormatsAndMarkers) {

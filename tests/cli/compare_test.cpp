@@ -59,7 +59,7 @@ const std::string kCsvHeader =
 
 // One run per language, in the language table's order (make after Python, though "Makefile"
 // sorts first).
-TEST(Compare, SummaryInEachFormat) {
+TEST(Compare, SummaryInEachFormatProgressOnATerminal) {
   TempDir dir;
   writeTree(dir);
   const auto compare = [&](std::vector<std::string> more) {
@@ -127,7 +127,7 @@ Stored as sessions 1-3 in s.db.
   const Options terminal = {.cwd = dir.path(), .terminal = true};
   const std::string shown = runCvn({"compare", "old", "new"}, terminal).out;
   for (const char* line :
-       {"\r\x1b[K[1/3] C [....................]   0% 0/",
+       {"\r\x1b[K[1/3] C [....................]   0% 0/4 files  a.c\r",
         "\r\x1b[K[3/3] Makefile [####################] 100% 2/2 files", "\r\x1b[Kold: "}) {
     EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
   }

@@ -30,6 +30,7 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
   const std::vector<Case> cases = {
       {{"compare", "w\xFE", "new"}, "cvn: error 76: ", r + "/w\xFE"},
       {{"compare", "old/a.c", "new/"}, "cvn: error 76: ", r + "/old/a.c"},
+      {{"compare", "/", "nothing"}, "cvn: error 76: ", r + "/nothing"},
       {{"compare", "", "new"}, "cvn: error 76: ", "\"\""},
       {{"compare", "old", "new", "--threshold", "32768"}, "cvn: error 6: ", "--threshold 32768"},
       {{"compare", "old", "new", "--threshold", "-32769"}, "cvn: error 6: ", "--threshold -32769"},
@@ -47,8 +48,8 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
       {{"compare", "old", "new", "--db", "r.db"}, "cvn: cannot write database r.db", "only", true},
       {{"compare", "old", "new", "--db", "notes.txt"}, "cvn: ", "notes.txt"},
       {{"compare", "old", "new", "--db", "host=127.0.0.1 port=1 password=s3cret"},
-       "cvn: cannot open database ",
-       "port='1'"},
+       "cvn: cannot open database host='127.0.0.1' port='1': ",
+       "Connection refused"},
       {{"compare", "old", "new", "--db", "postgres://127.0.0.1:1/x"},
        "cvn: cannot open database ",
        "postgres://127.0.0.1:1/x"},

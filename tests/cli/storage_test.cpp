@@ -159,6 +159,8 @@ TEST_P(Storage, NamesKeepTheirCharacters) {
     expectFailure(latin1, "cvn: cannot write database ",
                   fs::canonical(dir.path()).string() + "/new/caf\xE9.c is not valid UTF-8");
     EXPECT_EQ(latin1.err.find("s3cret"), std::string::npos);
+    expectFailure(cvn({"--begin", "\xE9", "--match", "*.py"}), "cvn: cannot write database ",
+                  "marker \xE9 is not");
   }
   EXPECT_EQ(
       query("SELECT filename FROM file_compare_results WHERE filename NOT IN ('a.c', "
