@@ -54,6 +54,7 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
        "cvn: cannot open database ",
        "postgres://127.0.0.1:1/x"},
       {{"compare", "old"}, "cvn: ", "new"},
+      {{"compare", "old", "new", "extra"}, "cvn: ", "extra"},
       {{"compare", "old", "new", "--lang", "klingon"}, "cvn: --lang", "klingon"},
       {{"compare", "old", "new", "--format", "xml"}, "cvn: ", "--format"},
       {{"frobnicate"}, "cvn: no command \"frobnicate\"", "cvn --help"},
@@ -77,7 +78,9 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
     EXPECT_EQ(result.err.find("s3cret"), std::string::npos);
   }
   EXPECT_EQ(entries(), before);
-  EXPECT_EQ(runCvn({"--help"}).status, 0);
+  const Outcome help = runCvn({"compare", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("one of: c, cpp, csharp,"), std::string::npos) << help.out;
   EXPECT_TRUE(readBytes(dir.path() / "r.db") == db);
 }
 

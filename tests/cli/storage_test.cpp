@@ -1,9 +1,6 @@
 // Where cvn compare stores its results: one suite over a SQLite file and a PostgreSQL database.
 // The PostgreSQL half needs the server .ci/postgres.sh starts (CVN_TEST_POSTGRES); without one
 // it is skipped, except in CI, where it fails.
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdlib>
 #include <thread>
 
@@ -30,9 +27,8 @@ class Storage : public ::testing::TestWithParam<std::string> {
     const char* ci = std::getenv("CI");
     if (!server && ci && std::string_view(ci) == "true") FAIL() << "CVN_TEST_POSTGRES is not set";
     if (!server) GTEST_SKIP() << "no PostgreSQL server: run the tests through .ci/postgres.sh";
-    static std::atomic<int> count = 0;
     admin = server;
-    name = "cvn_test_" + std::to_string(::getpid()) + "_" + std::to_string(++count);
+    name = "cvn_test_" + dir.path().filename().string().substr(9);  // "cvn-test-" and digits
     psql(admin, "CREATE DATABASE " + name);
     // The server trusts the tests' connections: the password is there to be hidden.
     location = admin + " dbname=" + name + " password=s3cret";

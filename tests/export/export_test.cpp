@@ -86,7 +86,7 @@ TEST(SaveDialog, TerminalTakesTheTypedName) {
            {"\x04", "", ""},
            {"exists.txt\nYes\n", cwd + "/exists.txt",
             "exists.txt already exists.\r\nReplace it? [y/N] "},
-           {"exists.txt\n\n", "", ""},
+           {"exists.txt\nn\n", "", ""},
            {"sub\nf\n", cwd + "/f", "/sub is a folder.\r\n"},
            {std::string(300, 'a') + "\n\n", "", " cannot be used.\r\n"},
        }) {
