@@ -199,7 +199,8 @@ TEST_F(Git, ComparesRevisionsAndRemovesTheExportsHoweverItEnds) {
            {{"v1", "v9"},
             {"TMPDIR", {}},
             0,
-            "cvn: --git: cannot export revision v9 of " + r + "/repo: fatal: "},
+            "cvn: --git: cannot export revision v9 of " + r +
+                "/repo: fatal: not a valid object name: v9\n"},
            {{"v1", "release/2", "--session", "2147483647"}, {}, 0, "cvn: error 6: "},
            {{"v1", "release/2"}, {"PATH", r + "/home"}, 0, "cvn: cannot run git: "},
            {{"v1", "release/2"}, {"PATH", bin}, SIGINT, ""},
