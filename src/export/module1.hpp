@@ -58,6 +58,7 @@ struct OPENFILENAME {
   RecordHandle lpfnHook = 0;
   const char* lpTemplateName = nullptr;
 };
+static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAME) == kOpenFileNameSize);  // 32-bit layout
 
 // Text as the record's 8-bit strings carry it, and back. On Windows that is
 // the ANSI code page, the one GetSaveFileNameA reads and writes: characters

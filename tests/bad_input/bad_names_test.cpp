@@ -1,4 +1,4 @@
-// Odd file and folder names and roots, through both comparer classes and through cvn:
+// Odd file and folder names and roots, through both comparer classes:
 // quotes, spaces, tabs, line feeds, carriage returns, "|", bytes that are not UTF-8,
 // and roots without a separator.
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "bad_input_support.hpp"
-#include "cli/sqlite_rows.hpp"
 #include "component/corvane.hpp"
 #include "component/corvane_old.hpp"
 #include "platform/error.hpp"
@@ -25,16 +24,6 @@ std::u16string escaped(const std::u16string& text) {
   for (char16_t ch : text) {
     out += ch;
     if (ch == u'\'') out += u'\'';
-  }
-  return out;
-}
-
-std::string hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
   }
   return out;
 }
@@ -69,70 +58,6 @@ TYPED_TEST(OddNames, SurviveListingAndComparison) {
   EXPECT_NE(statements.find(dirValues), std::u16string::npos) << u8(statements);
 }
 
-class OddNamesCvn : public ::testing::Test {
- protected:
-  BoundedResult cvn(const std::vector<std::string>& args) {
-    return runCvnBounded(args, dir.path());
-  }
-  TempDir dir;
-};
-
-TEST_F(OddNamesCvn, AreStoredByteForByte) {
-  writeOddTrees(dir);
-  for (const bool legacy : {false, true}) {
-    const std::string db = legacy ? "legacy.db" : "current.db";
-    std::vector<std::string> args = {"compare", "old", "new", "--db", db};
-    if (legacy) args.push_back("--legacy");
-    expectCvnSuccess(cvn(args));
-    std::set<std::string> stored;
-    for (const auto& row :
-         queryRows(dir.path() / db, "SELECT hex(filename) FROM file_compare_results")) {
-      stored.insert(row.at(0));
-    }
-    std::set<std::string> expected;
-    for (const std::string& name : kOddNames) expected.insert(hex(name));
-    EXPECT_EQ(stored, expected) << db;
-  }
-}
-
-TEST_F(OddNamesCvn, QuotesInTheRootsAreEscaped) {
-  const std::string folder = "it's; DROP TABLE cvn_runs; --";
-  dir.write(folder + "/old/a'b.c", "int a;\n");
-  dir.write(folder + "/new/a'b.c", "int b;\n");
-  expectCvnSuccess(cvn({"compare", folder + "/old", folder + "/new", "--db", "r.db"}));
-  const std::string root = physical(dir) + "/" + folder;
-  EXPECT_EQ(queryRows(dir.path() / "r.db", "SELECT * FROM dir_compare_results"),
-            (Rows{{"1", "1", "0", "0", root + "/old/", root + "/new/"}}));
-  EXPECT_EQ(queryRows(dir.path() / "r.db", "SELECT filename FROM file_compare_results"),
-            (Rows{{"a'b.c"}}));
-  EXPECT_EQ(queryRows(dir.path() / "r.db", "SELECT count(*) FROM cvn_runs"), (Rows{{"1"}}));
-}
-
-TEST_F(OddNamesCvn, CarriageReturnInAFolderNameIs5) {
-  dir.write("old/a.c", "int a;\n");
-  dir.write("new/bad\rdir/a.c", "int a;\n");
-  for (const bool legacy : {false, true}) {
-    std::vector<std::string> args = {"compare", "old", "new"};
-    if (legacy) args.push_back("--legacy");
-    expectCvnFailure(cvn(args), "cvn: error 5: ", physical(dir) + "/new/bad\\rdir/a.c");
-  }
-  EXPECT_FALSE(fs::exists(dir.path() / "cvn.db"));
-}
-
-TEST_F(OddNamesCvn, BarsOnlyWhereTheyCannotSplitTheList) {
-  dir.write("old/end|/a.c", "int a;\n");
-  dir.write("old/|start/b.c", "int b;\n");
-  dir.write("old/mid|dle.c", "int c;\n");
-  dir.write("new/mid|dle.c", "int c;\n");
-  const BoundedResult taken = cvn({"compare", "old", "new", "--sql"});
-  expectCvnSuccess(taken);
-  EXPECT_NE(taken.out.find("values (1,1,2,0,"), std::string::npos) << taken.out;
-
-  dir.write("new/x||y/c.c", "int d;\n");
-  expectCvnFailure(cvn({"compare", "old", "new", "--sql"}),
-                   "cvn: error 5: ", physical(dir) + "/new/x||y/c.c");
-}
-
 // Roots are split by their last separator; one without any is refused, unless it names
 // an existing folder (relative to the working folder).
 TYPED_TEST(OddNames, RootsWithoutSeparator) {
@@ -140,46 +65,33 @@ TYPED_TEST(OddNames, RootsWithoutSeparator) {
   dir.write("old/a.c", "int a;\n");
   dir.write("new/a.c", "int b;\n");
   const std::string folder = dir.path().string();
-  expectChildPasses(runCheckBounded(
-      [&] {
-        if (::chdir(folder.c_str()) != 0) return 99;
-        TypeParam comparer;
-        const Failure none = failureOf([&] { comparer.getFileList(u"cvn-no-such-root"); });
-        const Failure empty = failureOf([&] { comparer.getFileList(u""); });
-        const Failure compare = failureOf([&] {
-          comparer.compareFileList(u"cvn-no-such-root", u"new", u"", u"", u"//", 10, 0, 1, u"/*",
-                                   u"*/", u"2");
-        });
-        const std::u16string relative = comparer.getFileList(u"old");
-        std::u16string statements;
-        const Failure existing = failureOf([&] {
-          statements = comparer.compareFileList(u"old", u"new", relative, u"new/a.c", u"//", 10, 0,
-                                                1, u"/*", u"*/", u"2");
-        });
-        return childCheck(none.number == kInvalidArgument &&
-                              none.description.find("cvn-no-such-root") != std::string::npos,
-                          1, "no such root: " + none.description) |
-               childCheck(empty.number == kInvalidArgument, 2, "empty root") |
-               childCheck(compare.number == kInvalidArgument &&
-                              compare.description.find("cvn-no-such-root") != std::string::npos,
-                          4, "compareFileList: " + compare.description) |
-               childCheck(relative == u"old/a.c", 8, "relative listing: " + u8(relative)) |
-               childCheck(existing.number == 0 &&
-                              statements.ends_with(u"values (1,1,0,0,'old/','new/')|||"),
-                          16, "relative roots: " + existing.description + u8(statements));
-      },
-      /*asNobody=*/false));
-}
-
-TEST_F(OddNamesCvn, EmptyAndRelativeRoots) {
-  dir.write("old/a.c", "int a;\n");
-  dir.write("new/a.c", "int b;\n");
-  expectCvnFailure(cvn({"compare", "", "new"}), "cvn: error 76: ", "\"\"");
-  const BoundedResult relative = cvn({"compare", "old", "./new/", "--sql"});
-  expectCvnSuccess(relative);
-  EXPECT_NE(relative.out.find("'" + physical(dir) + "/old/','" + physical(dir) + "/new/')|||"),
-            std::string::npos)
-      << relative.out;
+  expectChildPasses(runCheck([&] {
+    if (::chdir(folder.c_str()) != 0) return 99;
+    TypeParam comparer;
+    const Failure none = failureOf([&] { comparer.getFileList(u"cvn-no-such-root"); });
+    const Failure empty = failureOf([&] { comparer.getFileList(u""); });
+    const Failure compare = failureOf([&] {
+      comparer.compareFileList(u"cvn-no-such-root", u"new", u"", u"", u"//", 10, 0, 1, u"/*", u"*/",
+                               u"2");
+    });
+    const std::u16string relative = comparer.getFileList(u"old");
+    std::u16string statements;
+    const Failure existing = failureOf([&] {
+      statements = comparer.compareFileList(u"old", u"new", relative, u"new/a.c", u"//", 10, 0, 1,
+                                            u"/*", u"*/", u"2");
+    });
+    return childCheck(none.number == kInvalidArgument &&
+                          none.description.find("cvn-no-such-root") != std::string::npos,
+                      1, "no such root: " + none.description) |
+           childCheck(empty.number == kInvalidArgument, 2, "empty root") |
+           childCheck(compare.number == kInvalidArgument &&
+                          compare.description.find("cvn-no-such-root") != std::string::npos,
+                      4, "compareFileList: " + compare.description) |
+           childCheck(relative == u"old/a.c", 8, "relative listing: " + u8(relative)) |
+           childCheck(
+               existing.number == 0 && statements.ends_with(u"values (1,1,0,0,'old/','new/')|||"),
+               16, "relative roots: " + existing.description + u8(statements));
+  }));
 }
 
 }  // namespace

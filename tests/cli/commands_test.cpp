@@ -1,0 +1,116 @@
+// cvn list, cvn count (over the language fixtures) and cvn export.
+#include <set>
+#include <sstream>
+
+#include "cli_test.hpp"
+#include "languages/language_table.hpp"
+
+namespace cvn::test {
+namespace {
+
+TEST(List, OneFilePerLineAsTheComponentListsThem) {
+  TempDir dir;
+  for (const char* file : {"src/b.h", "src/a.c", "src/readme.txt", "src/sub/c.C", "src/\xE9t.c"}) {
+    dir.write(file, "int a;\n");
+  }
+  const std::string s = fs::canonical(dir.path()).string() + "/src/";
+  EXPECT_EQ(runCvn({"list", "src"}, {.cwd = dir.path()}).out,
+            s + "a.c\n" + s + "b.h\n" + s + "readme.txt\n" + s + "\xE9t.c\n" + s + "sub/c.C\n");
+  EXPECT_EQ(runCvn({"list", s + "sub/*.c"}).out, s + "sub/c.C\n");
+}
+
+// Each fixture of tests/data/languages, counted with the language its name has.
+TEST(Count, EveryLanguageCountsItsFixture) {
+  std::ifstream in(fs::path(CVN_TEST_DATA_DIR) / "languages" / "COUNTS.txt");
+  std::set<std::string> keys;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream words(line);
+    std::string key, file, total, comment, blank, code;
+    words >> key >> file >> total >> comment >> blank >> code;
+    keys.insert(key);
+    EXPECT_EQ(
+        runCvn({"count", "languages/" + file, "--format", "csv"}, {.cwd = CVN_TEST_DATA_DIR}).out,
+        "file,language,total,comment,blank,code\nlanguages/" + file + "," + key + "," + total +
+            "," + comment + "," + blank + "," + code + "\n");
+  }
+  EXPECT_EQ(keys.size(), cli::languages().size());  // each key checked by the count of its fixture
+}
+
+TEST(Count, FormatsAndMarkers) {
+  TempDir dir;
+  dir.write("a,b \"q\".c", "// header\nint a;\n\n/* block\n   still */\nint b; // trailing\n");
+  const std::string csv = "file,language,total,comment,blank,code\n\"a,b \"\"q\"\".c\",";
+  const std::string json = "{\"file\":\"a,b \\\"q\\\".c\",\"language\":";
+  for (const auto& [args, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{},
+            "file:     a,b \"q\".c\nlanguage: C\n\ntotal | comment | blank | code\n"
+            "------+---------+-------+-----\n    6 |       3 |     1 |    2\n"},
+           {{"--format", "json"},
+            json + "\"c\",\"total\":6,\"comment\":3,\"blank\":1,\"code\":2}\n"},
+           {{"--format", "csv", "--lang", "c", "--comment", "#"}, csv + "c,6,2,1,3\n"},
+           {{"--format", "json", "--comment", "int", "--begin", "", "--end", ""},
+            json + "null,\"total\":6,\"comment\":2,\"blank\":1,\"code\":3}\n"},
+       }) {
+    std::vector<std::string> all = {"count", "a,b \"q\".c"};
+    all.insert(all.end(), args.begin(), args.end());
+    EXPECT_EQ(runCvn(all, {.cwd = dir.path()}).out, out);
+  }
+}
+
+// The stored run as the component's export file; a failure keeps the file that was there; without
+// --out, a desktop or a terminal, the dialog cancels: status 1.
+TEST(Export, WritesTheStoredRunThroughTheComponent) {
+  TempDir dir;
+  dir.write("old/a.c", "int a;\n");
+  dir.write("new/a.c", "int b;\n");
+  dir.write("new/\xCE\xA9.c", "int d;\n");  // no code in Windows-1252
+  runCvn({"compare", "old", "new", "--db", "r.db", "--session", "7"}, {.cwd = dir.path()});
+  runCvn({"compare", "old", "new", "--db", "r.db", "--session", "8", "--legacy"},
+         {.cwd = dir.path()});
+  const auto cvnExport = [&](const std::string& session, const std::string& out, Options o = {}) {
+    o.cwd = dir.path();
+    return runCvn({"export", "--session", session, "--db", "r.db", "--out", out}, o);
+  };
+  ASSERT_EQ(cvnExport("7", "  spaced.txt").err, "");  // leading spaces are part of the name
+  const std::string r = fs::canonical(dir.path()).string();
+  std::string header = sqlite(dir.path() / "r.db",
+                              "SELECT group_concat(name, char(9)) FROM pragma_table_info("
+                              "'file_compare_results') WHERE name != 'sessionid'");
+  header.back() = '\r';
+  EXPECT_EQ(readBytes(dir.path() / "  spaced.txt"),
+            "CVN comparison, session 7\rsession\t7\rold root\t" + r + "/old\rnew root\t" + r +
+                "/new\rlanguage\tc\rcomment marker\t//\rcomment begin\t/*\rcomment end\t*/\r"
+                "threshold\t10\rcompare type\t2\rclass\tCorvane\rstarted\t" +
+                sqlite(dir.path() / "r.db", "SELECT started FROM cvn_runs").substr(0, 20) +
+                "\rsamefiles\tdeletedfiles\tnewfiles\toldpath\tnewpath\r1\t0\t1\t" + r + "/old/\t" +
+                r + "/new/\r\r\r" + header +
+                "a.c\t0\t0\t0\t0\t1\t1\t1\t0\t0\t0\t0\t0\t0\t1\t0\t0\t0\t0\r"
+                "?.c\t1\t0\t0\t0\t0\t0\t1\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t1\r");
+  // The legacy comparer's rows leave the eight split cells empty.
+  ASSERT_EQ(cvnExport("8", "legacy.txt").status, 0);
+  const std::string legacy = readBytes(dir.path() / "legacy.txt");
+  EXPECT_NE(legacy.find("\rclass\tCorvane_old\r"), std::string::npos) << legacy;
+  EXPECT_TRUE(legacy.ends_with("\ra.c\t0\t0\t0\t0\t1\t1\t1\t0\t0\t0\t\t\t\t\t\t\t\t\r")) << legacy;
+
+  // The file may be written, its folder not: the export cannot replace it in one step.
+  dir.write("out/e.txt", "kept");
+  fs::permissions(dir.path() / "out/e.txt", fs::perms::all);
+  expectFailure(cvnExport("7", "out/e.txt", {.asNobody = true}), "cvn: error 70: ", "out/e.txt");
+  sqlite(dir.path() / "r.db", "UPDATE cvn_runs SET commentchar = '#|' WHERE sessionid = 7");
+  expectFailure(cvnExport("7", "out/e.txt"), "cvn: session 7: cannot export \"#|\"", "ends a line");
+  EXPECT_EQ(readBytes(dir.path() / "out/e.txt"), "kept");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), {}), 1);
+
+  const auto before = std::distance(fs::directory_iterator(dir.path()), {});
+  const Outcome result =
+      runCvn({"export", "--session", "8", "--db", "r.db"},
+             {.cwd = dir.path(),
+              .env = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}},
+              .detached = true});
+  expectFailure(result, "cvn: export cancelled, nothing written", "", 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), before);
+}
+
+}  // namespace
+}  // namespace cvn::test

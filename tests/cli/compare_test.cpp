@@ -1,0 +1,248 @@
+// cvn compare: roots however typed, filters, one run per language, the summary in each format and
+// the progress on a terminal, revisions of a git repository, the golden cases byte for byte.
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+
+#include "cli_test.hpp"
+#include "support/golden.hpp"
+
+namespace cvn::test {
+namespace {
+
+TEST(Compare, RootsAreAbsoluteAndNormalHoweverTyped) {
+  TempDir dir;
+  dir.write("old/a.c", "int a;\n");
+  dir.write("new/a.c", "int b;\n");
+  dir.write("v\xFF/caf\xE9.c", "int c;\n");
+  fs::create_directory_symlink("old", dir.path() / "link");
+  const std::string r = fs::canonical(dir.path()).string();
+  for (const auto& [typedOld, typedNew, shownOld, shownNew] :
+       std::vector<std::array<std::string, 4>>{{"./old/", "new//", "old", "new"},
+                                               {"nothing/../old", "new/a.c/..", "old", "new"},
+                                               {r + "//old///", r + "/./new", "old", "new"},
+                                               {"link", "v\xFF", "link", "v\xFF"}}) {
+    // Numbers at their limits are taken.
+    const Outcome result = runCvn({"compare", typedOld, typedNew, "--sql", "--threshold", "+32767",
+                                   "--session", "-2147483648"},
+                                  {.cwd = dir.path()});
+    EXPECT_TRUE(
+        result.out.ends_with("'" + r + "/" + shownOld + "/','" + r + "/" + shownNew + "/')|||"))
+        << result.out;
+  }
+}
+
+TEST(Compare, FiltersChooseFilesByNameAndFolderName) {
+  TempDir dir;
+  for (const char* file : {"main.c", "util.h", "build/gen.c", "src/build/a.c", "src/builds/b.c"}) {
+    dir.write(std::string("old/") + file, "int a;\n");
+    dir.write(std::string("new/") + file, "int a;\n");
+  }
+  for (const auto& [filters, same] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--match", "*.h", "--match", "m*.c"}, "2"},
+           {{"--match", "src/*"}, "0"},
+           {{"--exclude-dir", "build"}, "3"}}) {
+    std::vector<std::string> args = {"compare", "old", "new", "--db", "f.db", "--format", "csv"};
+    args.insert(args.end(), filters.begin(), filters.end());
+    EXPECT_NE(runCvn(args, {.cwd = dir.path()}).out.find("\ntotal,,," + same + ","),
+              std::string::npos);
+  }
+}
+
+const std::string kCsvHeader =
+    "language,key,session,files_same,files_deleted,files_new,code_same,code_changed,code_deleted,"
+    "code_new,comment_same,comment_changed,comment_deleted,comment_new,all_same,all_changed,"
+    "all_deleted,all_new,blank_old,blank_new\n";
+
+// One run per language, in the language table's order (make after Python, though "Makefile"
+// sorts first).
+TEST(Compare, SummaryInEachFormatProgressOnATerminal) {
+  TempDir dir;
+  writeTree(dir);
+  const auto compare = [&](std::vector<std::string> more) {
+    std::vector<std::string> args = {"compare", "old", "new", "--db", "s.db"};
+    args.insert(args.end(), more.begin(), more.end());
+    fs::remove(dir.path() / "s.db");
+    const Outcome result = runCvn(args, {.cwd = dir.path()});
+    EXPECT_EQ(result.err, "");
+    return result.out;
+  };
+  const std::string r = fs::canonical(dir.path()).string();
+  EXPECT_EQ(compare({}), "old: " + r + "/old\nnew: " + r + "/new\n" + R"(
+         | files          | code lines          | comment lines       | all lines           | blank lines
+language | same  del  new | same  chg  del  new | same  chg  del  new | same  chg  del  new |  old    new
+---------+----------------+---------------------+---------------------+---------------------+------------
+C        |    1    1    1 |    2    1    1    1 |    1    0    0    1 |    3    1    1    2 |    1      1
+Python   |    1    0    0 |    0    1    0    0 |    1    0    0    0 |    1    1    0    0 |    0      0
+Makefile |    1    0    0 |    2    0    0    0 |    1    0    0    0 |    3    0    0    0 |    0      0
+---------+----------------+---------------------+---------------------+---------------------+------------
+total    |    3    1    1 |    4    2    1    1 |    3    0    0    1 |    7    2    1    2 |    1      1
+
+Left out 1 files of no known language (old 0, new 1).
+Stored as sessions 1-3 in s.db.
+)");
+  EXPECT_EQ(compare({"--format", "csv"}), kCsvHeader +
+                                              "C,c,1,1,1,1,2,1,1,1,1,0,0,1,3,1,1,2,1,1\n"
+                                              "Python,python,2,1,0,0,0,1,0,0,1,0,0,0,1,1,0,0,0,0\n"
+                                              "Makefile,make,3,1,0,0,2,0,0,0,1,0,0,0,3,0,0,0,0,0\n"
+                                              "total,,,3,1,1,4,2,1,1,3,0,0,1,7,2,1,2,1,1\n");
+  EXPECT_EQ(compare({"--format", "csv", "--legacy"}),
+            kCsvHeader +
+                "C,c,1,1,1,1,,,,,,,,,4,1,0,0,1,1\n"
+                "Python,python,2,1,0,0,,,,,,,,,1,1,0,0,0,0\n"
+                "Makefile,make,3,1,0,0,,,,,,,,,3,0,0,0,0,0\n"
+                "total,,,3,1,1,,,,,,,,,8,2,0,0,1,1\n");
+  auto json = nlohmann::json::parse(compare({"--format", "json"}));
+  EXPECT_EQ(json["languages"][1].dump(),
+            R"({"blank":{"new":0,"old":0},"code":{"changed":1,"deleted":0,"new":0,"same":0},)"
+            R"("comments":{"changed":0,"deleted":0,"new":0,"same":1},"files":{"deleted":0,)"
+            R"("new":0,"same":1},"key":"python","language":"Python","lines":{"changed":1,)"
+            R"("deleted":0,"new":0,"same":1},"session":2})");
+  EXPECT_EQ(json["total"]["lines"].dump(), R"({"changed":2,"deleted":1,"new":2,"same":7})");
+  json = nlohmann::json::parse(compare({"--format", "json", "--legacy"}));
+  EXPECT_EQ(json["languages"][0]["code"].dump() + json["total"]["comments"].dump(), "nullnull");
+  json.erase("languages");
+  json.erase("total");
+  EXPECT_EQ(json.dump(), R"({"database":"s.db","new":")" + r + R"(/new","old":")" + r +
+                             R"(/old","sessions":[1,2,3],"unknown_files":{"new":1,"old":0}})");
+  EXPECT_NE(compare({"--legacy"}).find("|    -    -    -    - |    -    -    -    - |    4"),
+            std::string::npos);
+  // Markers given by --lang or by hand make one run of every file; C's block markers stay.
+  for (const auto& [args, row] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--lang", "PYTHON"}, "Python,python,1,3,1,2,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
+           {{"--comment", "#"}, "custom markers,,1,3,1,2,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
+           {{"--lang", "c", "--comment", "#"}, "C,c,1,3,1,2,5,2,1,2,2,0,0,1,7,2,1,3,1,1"},
+       }) {
+    std::vector<std::string> all = {"--format", "csv"};
+    all.insert(all.end(), args.begin(), args.end());
+    EXPECT_EQ(linesOf(compare(all)).at(1), row);
+  }
+  EXPECT_EQ(compare({"--quiet"}), "");
+  EXPECT_EQ(sqlite(dir.path() / "s.db", "SELECT COUNT(*) FROM cvn_runs"), "3\n");
+
+  // Progress only on a terminal, cleared before the summary or the statements.
+  const Options terminal = {.cwd = dir.path(), .terminal = true};
+  const std::string shown = runCvn({"compare", "old", "new"}, terminal).out;
+  for (const char* line :
+       {"\r\x1b[K[1/3] C [....................]   0% 0/4 files  a.c\r",
+        "\r\x1b[K[3/3] Makefile [####################] 100% 2/2 files", "\r\x1b[Kold: "}) {
+    EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
+  }
+  EXPECT_EQ(runCvn({"compare", "old", "new", "--quiet"}, terminal).out, "");
+  const std::string sql = runCvn({"compare", "old", "new", "--sql"}, terminal).out;
+  EXPECT_EQ(sql.substr(sql.rfind("\r\x1b[K") + 4),
+            runCvn({"compare", "old", "new", "--sql"}, {.cwd = dir.path()}).out);
+}
+
+// cvn compare --git: two revisions exported to temporary folders, which go however the run ends.
+class Git : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"repo", "tmp", "home"}) dir.mkdir(folder);
+    git({"init", "-q", "-b", "main", "."});
+    dir.write("repo/src/a.c", "// a\nint a(void) { return 1; }\n");
+    dir.write("repo/tool.py", "print('one')\n");
+    commit("v1");
+    dir.write("repo/src/a.c", "// a\nint a(void) { return 2; }\n");
+    dir.write("repo/src/new.c", "int fresh;\n");
+    commit("release/2");
+  }
+  // No user or system settings; temporary folders in tmp/, so that leftovers show.
+  Options options() const {
+    return {.cwd = dir.path(),
+            .env = {{"HOME", r + "/home"}, {"GIT_CONFIG_NOSYSTEM", "1"}, {"TMPDIR", r + "/tmp"}}};
+  }
+  void git(std::vector<std::string> args) {
+    args.insert(args.begin(), {"git", "-C", r + "/repo"});
+    ASSERT_EQ(run(args, options()).status, 0);
+  }
+  void commit(const std::string& tag) {
+    git({"add", "-A"});
+    git({"-c", "user.name=T", "-c", "user.email=t@example.invalid", "commit", "-q", "-m", tag});
+    git({"tag", tag});
+  }
+
+  TempDir dir;
+  const std::string r = fs::canonical(dir.path()).string();
+};
+
+TEST_F(Git, ComparesRevisionsAndRemovesTheExportsHoweverItEnds) {
+  const Outcome result =
+      runCvn({"compare", "--git", "repo", "v1", "release/2", "--db", "g.db"}, options());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(fs::is_empty(dir.path() / "tmp"));
+  EXPECT_TRUE(
+      result.out.starts_with("old: " + r + "/repo at v1\nnew: " + r + "/repo at release/2\n"))
+      << result.out;
+  const fs::path db = dir.path() / "g.db";
+  EXPECT_EQ(sqlite(db, "SELECT sessionid, language, gitrepo, oldrev, newrev FROM cvn_runs"),
+            "1|c|" + r + "/repo|v1|release/2\n2|python|" + r + "/repo|v1|release/2\n");
+  EXPECT_EQ(sqlite(db, "SELECT sessionid, filename, changedlines FROM file_compare_results"),
+            "1|src/a.c|1\n1|src/new.c|0\n2|tool.py|0\n");
+  // The roots name the repository and the revision, "/" written as "_".
+  const std::string roots = sqlite(db, "SELECT oldpath, newpath FROM dir_compare_results LIMIT 1");
+  EXPECT_TRUE(roots.starts_with(r + "/tmp/cvn-")) << roots;
+  EXPECT_NE(roots.find("/repo@v1/|" + r + "/tmp/cvn-"), std::string::npos) << roots;
+  EXPECT_TRUE(roots.ends_with("/repo@release_2/\n")) << roots;
+
+  // A git that says it started, then waits to be stopped.
+  dir.write("bin/git", "#!/bin/sh\n: > " + r + "/started\nexec sleep 60\n");
+  fs::permissions(dir.path() / "bin/git", fs::perms::owner_all);
+  struct Case {
+    std::vector<std::string> args;  // after --git repo
+    std::pair<std::string, std::optional<std::string>> env;
+    int signal;
+    std::string start;
+  };
+  const std::string bin = r + "/bin:/usr/bin:/bin";
+  for (const Case& c : std::vector<Case>{
+           {{"v1", "v9"},
+            {"TMPDIR", {}},
+            0,
+            "cvn: --git: cannot export revision v9 of " + r +
+                "/repo: fatal: not a valid object name: v9\n"},
+           {{"v1", "release/2", "--session", "2147483647"}, {}, 0, "cvn: error 6: "},
+           {{"v1", "release/2"}, {"PATH", r + "/home"}, 0, "cvn: cannot run git: "},
+           {{"v1", "release/2"}, {"PATH", bin}, SIGINT, ""},
+           {{"v1", "release/2"}, {"PATH", bin}, SIGTERM, ""},
+       }) {
+    std::vector<std::string> args = {"compare", "--db", "f.db", "--git", "repo"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Options o = options();
+    o.env.push_back(c.env);  // TMPDIR unset: in /tmp
+    o.signal = c.signal;
+    o.trigger = dir.path() / "started";
+    fs::remove(o.trigger);
+    const Outcome result = runCvn(args, o);
+    EXPECT_EQ(result.status, c.signal != 0 ? 128 + c.signal : 2) << result.err;
+    EXPECT_TRUE(result.err.starts_with(c.start)) << result.err;
+    EXPECT_EQ(c.signal != 0, fs::exists(o.trigger));
+    EXPECT_TRUE(fs::is_empty(dir.path() / "tmp")) << result.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "f.db"));
+  }
+}
+
+class Golden : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(Golden, SqlIsByteExact) {
+  const GoldenCase& c = GetParam();
+  const fs::path root = fs::canonical(fs::path(CVN_TEST_DATA_DIR) / "golden");
+  std::vector<std::string> args = {"compare", c.folder + "/old", c.folder + "/new", "--sql"};
+  args.insert(args.end(), c.arguments.begin(), c.arguments.end());
+  const Outcome result = runCvn(args, {.cwd = root});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(result.out == goldenExpected(root, c, (root / c.folder / "old").string(),
+                                           (root / c.folder / "new").string()))
+      << c.expectedFile;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Golden,
+                         ::testing::ValuesIn(goldenCases(fs::path(CVN_TEST_DATA_DIR) / "golden")),
+                         [](const auto& info) {
+                           std::string name = info.param.expectedFile;
+                           for (char& ch : name) ch = std::isalnum(ch) != 0 ? ch : '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace cvn::test
