@@ -29,6 +29,7 @@ TEST(Automation, StringsVariantsAndVectors) {
   v.parray = SafeArrayCreateVector(VT_BSTR, -1, 3);
   EXPECT_EQ(SafeArrayPutElement(v.parray, &index, text), S_OK);
   EXPECT_EQ(VariantCopy(&copy, &v), S_OK);  // the array and its strings copied
+  EXPECT_EQ(copy.vt, v.vt);
   EXPECT_EQ(VariantClear(&v), S_OK);
   EXPECT_EQ(SafeArrayGetElement(copy.parray, &index, &copied), S_OK);
   EXPECT_EQ(bstrView(copied), bstrView(text));
@@ -36,6 +37,7 @@ TEST(Automation, StringsVariantsAndVectors) {
             S_OK);
   EXPECT_EQ(std::pair(lower, upper), std::pair(-1, 1));
   EXPECT_EQ(SafeArrayGetElement(copy.parray, &(index = 2), &copied), DISP_E_BADINDEX);
+  EXPECT_EQ(SafeArrayDestroy(nullptr), S_OK);
   v.vt = VT_BYREF | VT_BSTR;  // by reference: nothing is freed
   v.pbstrVal = &text;
   for (VARIANT* each : {&v, &copy}) EXPECT_EQ(VariantClear(each), S_OK);
