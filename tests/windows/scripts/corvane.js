@@ -6,19 +6,21 @@ function check(ok, what) {
     passed++;
   } else {
     failed++;
-    WScript.Echo("FAIL " + what);
+    WScript.Echo('FAIL ' + what);
   }
 }
-var classes = ["Corvane", "Corvane_old"];
+var classes = ['Corvane', 'Corvane_old'];
 for (var k = 0; k < classes.length; k++) {
-  var o = new ActiveXObject("CVN_Core." + classes[k]), number = 0;
-  check(o.checkDirExists(scratch) === 1, classes[k] + ".checkDirExists");
+  var o = new ActiveXObject('CVN_Core.' + classes[k]), number = 0;
+  check(o.checkDirExists(scratch) === 1, classes[k] + '.checkDirExists');
   try {
-    o.compareMatchedFiles(scratch, scratch + "\\none.c", scratch + "\\none.c");
+    o.compareMatchedFiles(scratch, scratch + '\\none.c', scratch + '\\none.c');
   } catch (e) {
     number = e.number >>> 0;
   }
-  check(number === 0x800A0035, classes[k] + ": a missing file is error 53, not " + number.toString(16));
+  check(
+      number === 0x800A0035,
+      classes[k] + ': a missing file is error 53, not ' + number.toString(16));
 }
-WScript.Echo("jscript: " + passed + " passed, " + failed + " failed");
+WScript.Echo('jscript: ' + passed + ' passed, ' + failed + ' failed');
 WScript.Quit(failed);
