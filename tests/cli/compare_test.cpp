@@ -129,6 +129,12 @@ Stored as sessions 1-3 in s.db.
     EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
   }
   EXPECT_EQ(runCvn({"compare", "old", "new", "--quiet"}, terminal).out, "");
+  dir.write("long/" + std::string(100, 'n') + ".c", "int n;\n");  // the last column stays free
+  const std::string cut = runCvn({"compare", "long", "long", "--db", "l.db"}, terminal).out;
+  for (size_t at = cut.find("\r\x1b[K["); at != std::string::npos;
+       at = cut.find("\r\x1b[K[", at + 1)) {
+    EXPECT_LE(cut.find('\r', at + 4) - at - 4, 79u) << cut;
+  }
   const std::string sql = runCvn({"compare", "old", "new", "--sql"}, terminal).out;
   EXPECT_EQ(sql.substr(sql.rfind("\r\x1b[K") + 4),
             runCvn({"compare", "old", "new", "--sql"}, {.cwd = dir.path()}).out);

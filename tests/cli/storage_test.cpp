@@ -140,6 +140,14 @@ TEST_P(Storage, AFailedRunLeavesTheDatabaseAsItWas) {
   EXPECT_FALSE(fs::exists(dir.path() / (location + "-journal")));
 }
 
+// A table of that name that someone else made fails the run in the database's own words.
+TEST_P(Storage, AForeignTableOfTheSameNameFailsTheRun) {
+  query("CREATE TABLE file_compare_results (sessionid INTEGER)");
+  const Outcome result = cvn({});
+  expectFailure(result, "cvn: cannot write database ", "filename");
+  EXPECT_EQ(result.err.find("ERROR"), std::string::npos);
+}
+
 // Names are stored as they are: quotes, backslashes, characters beyond the first Unicode plane.
 // PostgreSQL takes UTF-8 only and refuses the run of a name that is not.
 TEST_P(Storage, NamesKeepTheirCharacters) {

@@ -38,6 +38,16 @@ TEST(Automation, StringsVariantsAndVectors) {
   EXPECT_EQ(std::pair(lower, upper), std::pair(-1, 1));
   EXPECT_EQ(SafeArrayGetElement(copy.parray, &(index = 2), &copied), DISP_E_BADINDEX);
   EXPECT_EQ(SafeArrayDestroy(nullptr), S_OK);
+  VARIANT numbers{}, numbersCopy{};  // numbers are put by pointer and copied by value
+  numbers.vt = VT_ARRAY | VT_I4;
+  numbers.parray = SafeArrayCreateVector(VT_I4, 0, 2);
+  LONG seven = 7, got = 0;
+  EXPECT_EQ(SafeArrayPutElement(numbers.parray, &(index = 1), &seven), S_OK);
+  EXPECT_EQ(VariantCopy(&numbersCopy, &numbers), S_OK);
+  EXPECT_EQ(SafeArrayGetElement(numbersCopy.parray, &index, &got) | VariantClear(&numbers) |
+                VariantClear(&numbersCopy),
+            S_OK);
+  EXPECT_EQ(got, 7);
   v.vt = VT_BYREF | VT_BSTR;  // by reference: nothing is freed
   v.pbstrVal = &text;
   for (VARIANT* each : {&v, &copy}) EXPECT_EQ(VariantClear(each), S_OK);
@@ -86,6 +96,14 @@ TEST(Automation, RegistrationLeavesOtherSectionsAsTheyWere) {
   CLSID clsid{};
   EXPECT_EQ(CLSIDFromProgID(u"THING0", &clsid), S_OK);
   EXPECT_EQ(clsid.Data1 + clsid.Data4[7], 10u + 0xbc);
+  EXPECT_EQ(CLSIDFromProgID(u"Thing 0", &clsid), CO_E_CLASSSTRING);  // no such name is registered
+  // An empty CVN_REGISTRY counts as none: the file is then XDG_DATA_HOME's.
+  setenv("CVN_REGISTRY", "", 1);
+  setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+  EXPECT_EQ(DllRegisterServer(), S_OK);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "cvn/registry.ini"));
+  EXPECT_EQ(DllUnregisterServer(), S_OK);
+  unsetenv("XDG_DATA_HOME");
   unsetenv("CVN_REGISTRY");
 }
 

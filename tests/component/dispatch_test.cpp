@@ -178,6 +178,14 @@ TEST(Dispatch, CalBlankLinesReadsAndWritesBackTheCallersArray) {
     SafeArrayDestroy(lines);
     d->lpVtbl->Release(d);
   }
+  // An array at the highest lower bound is taken; the method then finds no element 0 (9).
+  SAFEARRAY* top = SafeArrayCreateVector(VT_BSTR, INT32_MAX, 1);
+  IDispatch* d = create(false);
+  const Outcome atTop = invoke(d, u"calBlankLines", {var({}, VT_ARRAY | VT_BSTR, &top)});
+  EXPECT_EQ(atTop.ex.scode, static_cast<SCODE>(0x800A0009));
+  for (BSTR text : {atTop.ex.bstrSource, atTop.ex.bstrDescription}) SysFreeString(text);
+  SafeArrayDestroy(top);
+  d->lpVtbl->Release(d);
 }
 
 // Argument errors give the argument's index in DISPPARAMS; a method's failure is 0x800A0000 + n.

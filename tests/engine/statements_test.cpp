@@ -96,7 +96,8 @@ TEST(Variant, Conversions) {
   EXPECT_EQ(errorNumberOf([] { Variant(u"3e10").toInt32(); }), kOverflow);
   EXPECT_EQ(errorNumberOf([] { Variant::null().toInt32(); }), kInvalidUseOfNull);
   EXPECT_EQ(errorNumberOf([] { Variant::null().toText(); }), kInvalidUseOfNull);
-  for (const char16_t* text : {u"abc", u"", u"nan", u"-NaN", u"inf", u" -Infinity ", u"+-5"}) {
+  for (const char16_t* text :
+       {u"abc", u"", u"12x", u"nan", u"-NaN", u"inf", u" -Infinity ", u"+-5"}) {
     EXPECT_EQ(errorNumberOf([&] { Variant(text).toDouble(); }), kTypeMismatch);
   }
   EXPECT_EQ(Variant(int16_t{-3}).toText() + Variant(0.5).toText(), u"-30.5");

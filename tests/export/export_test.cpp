@@ -62,6 +62,7 @@ TEST(SaveDialog, ZenityIsAskedAndItsPathTaken) {
            {u"c:\\", u"", "echo ' /x/caf\xE9.txt'", "=>/x/caf\xE9.txt"},
            {u"c:\\", u"", "echo /x/c.txt; exit 1", "=>"},
            {u"c:\\", u"", "echo /x/d.txt; kill -KILL $$", "=>"},
+           {u"c:\\", u"", "echo /" + std::string(253, 'a'), "=>/" + std::string(253, 'a')},
            {u"c:\\", u"", "echo /" + std::string(300, 'a'), "=>"},
            {u"c:\\", u"", "echo", "=>"},
        }) {
