@@ -131,8 +131,9 @@ Stored as sessions 1-3 in s.db.
   EXPECT_EQ(runCvn({"compare", "old", "new", "--quiet"}, terminal).out, "");
   dir.write("long/" + std::string(100, 'n') + ".c", "int n;\n");  // the last column stays free
   const std::string cut = runCvn({"compare", "long", "long", "--db", "l.db"}, terminal).out;
-  for (size_t at = cut.find("\r\x1b[K["); at != std::string::npos;
-       at = cut.find("\r\x1b[K[", at + 1)) {
+  EXPECT_NE(cut.find("files  ...nnn"), std::string::npos) << cut;
+  for (size_t at = cut.find("\r\x1b[K"); at != std::string::npos;
+       at = cut.find("\r\x1b[K", at + 1)) {
     EXPECT_LE(cut.find('\r', at + 4) - at - 4, 79u) << cut;
   }
   const std::string sql = runCvn({"compare", "old", "new", "--sql"}, terminal).out;
