@@ -160,8 +160,6 @@ class PosixFileSystem final : public FileSystem {
   }
 };
 
-FileSystem* installed = nullptr;
-
 }  // namespace
 
 std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
@@ -191,18 +189,6 @@ std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
 FileSystem& osFileSystem() {
   static PosixFileSystem instance;
   return instance;
-}
-
-FileSystem& FileSystem::current() {
-  return installed != nullptr ? *installed : osFileSystem();
-}
-
-ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(installed) {
-  installed = &replacement;
-}
-
-ScopedFileSystem::~ScopedFileSystem() {
-  installed = previous_;
 }
 
 }  // namespace cvn

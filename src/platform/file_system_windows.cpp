@@ -205,8 +205,6 @@ class WindowsFileSystem final : public FileSystem {
   }
 };
 
-FileSystem* installed = nullptr;
-
 }  // namespace
 
 std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
@@ -216,18 +214,6 @@ std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
 FileSystem& osFileSystem() {
   static WindowsFileSystem instance;
   return instance;
-}
-
-FileSystem& FileSystem::current() {
-  return installed != nullptr ? *installed : osFileSystem();
-}
-
-ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(installed) {
-  installed = &replacement;
-}
-
-ScopedFileSystem::~ScopedFileSystem() {
-  installed = previous_;
 }
 
 }  // namespace cvn
