@@ -34,7 +34,9 @@ std::u16string ComparerObject::compareFileList(
       strRootDirectoryOne, strRootDirectoryTwo, sourceOne,  sourceTwo,
       commentChar,         diffThershold,       optThree,   sessionID,
       multiBegComm,        multiEndComm,        compareType};
-  return cvn::compareFileList(state_, args, fileWork(), progress_);
+  if (pool_) return cvn::compareFileList(state_, args, fileWork(), *pool_, progress_, sink_);
+  WorkPool pool;
+  return cvn::compareFileList(state_, args, fileWork(), pool, progress_, sink_);
 }
 
 int16_t ComparerObject::matchFiles(const std::u16string& rootDirectorySource,

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/comparer_state.hpp"
 #include "engine/variant.hpp"
+#include "platform/work_pool.hpp"
 #include "tree/directory_comparison.hpp"
 
 namespace cvn {
@@ -53,6 +55,12 @@ class ComparerObject {
   // Nothing when the folder does not exist.
   std::optional<std::vector<std::u16string>> listFiles(const std::u16string& path);
   void setProgressCallback(ProgressCallback callback) { progress_ = std::move(callback); }
+  // The threads compareFileList reads and counts files on; without a pool of
+  // its own, each call uses one thread per core. The results are the same.
+  void setWorkPool(std::shared_ptr<WorkPool> pool) { pool_ = std::move(pool); }
+  // compareFileList hands its statements to the sink as they are made and
+  // returns an empty list, so a host that stores them need not hold them all.
+  void setStatementSink(StatementSink sink) { sink_ = std::move(sink); }
 
  protected:
   ComparerObject() = default;
@@ -62,6 +70,8 @@ class ComparerObject {
 
  private:
   ProgressCallback progress_;
+  std::shared_ptr<WorkPool> pool_;
+  StatementSink sink_;
 };
 
 }  // namespace cvn

@@ -1,6 +1,7 @@
 #include "component/corvane.hpp"
 
 #include <array>
+#include <memory>
 
 #include "engine/changed_line.hpp"
 #include "engine/file_pair.hpp"
@@ -9,15 +10,21 @@
 
 namespace cvn {
 
+// Reading and counting may run on any thread; the statements are appended by
+// the driver's thread in list order.
 FileWork Corvane::fileWork() {
   auto count = [this](int16_t type) {
-    return [this, type](const std::u16string& root, const std::u16string& file) {
-      int16_t fileType = type;
-      physicalCountOnly(root, file, fileType);
+    return [this, type](const std::u16string& root, const std::u16string& file) -> FileFinish {
+      const PhysicalCounts counts = cvn::countFile(state_, file);
+      return [this, root, file, type, counts] {
+        reportPhysicalCount(state_, root, file, type, counts);
+      };
     };
   };
-  return {[this](const std::u16string& root, const std::u16string& one, const std::u16string& two) {
-            compareMatchedFiles(root, one, two);
+  return {[this](const std::u16string& root, const std::u16string& one,
+                 const std::u16string& two) -> FileFinish {
+            auto pair = std::make_shared<FilePairResult>(countFilePair(state_, root, one, two));
+            return [this, pair] { reportFilePair(state_, *pair); };
           },
           count(kCountedFile), count(kDeletedFile), count(kNewFile)};
 }

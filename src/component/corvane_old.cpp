@@ -1,6 +1,7 @@
 #include "component/corvane_old.hpp"
 
 #include <array>
+#include <memory>
 
 #include "engine/changed_line.hpp"
 #include "engine/statements.hpp"
@@ -10,11 +11,15 @@
 namespace cvn {
 
 FileWork Corvane_old::fileWork() {
-  return {[this](const std::u16string& root, const std::u16string& one, const std::u16string& two) {
-            compareMatchedFiles(root, one, two);
+  return {[this](const std::u16string& root, const std::u16string& one,
+                 const std::u16string& two) -> FileFinish {
+            auto pair =
+                std::make_shared<LegacyPairResult>(legacyCountFilePair(state_, root, one, two));
+            return [this, pair] { legacyReportFilePair(state_, *pair); };
           },
-          [this](const std::u16string& root, const std::u16string& file) {
-            physicalCountOnly(root, file);
+          [this](const std::u16string& root, const std::u16string& file) -> FileFinish {
+            auto counted = std::make_shared<LegacyCountResult>(legacyCountFile(state_, root, file));
+            return [this, counted] { legacyReportCount(state_, *counted); };
           },
           {},
           {}};

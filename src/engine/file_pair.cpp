@@ -29,6 +29,8 @@ ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteM
   if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
   LineClassifier<char> classifier(markers);
   ClassifiedFile file;
+  // Most lines are code: one allocation rather than a doubling vector's slack.
+  file.code.lines.reserve(lines.size());
   bool inMultiComm = false;
   for (std::string_view line : lines) {
     const auto [comment, blank] = classifier.classify(line, inMultiComm);
@@ -85,29 +87,53 @@ std::u16string nameAfterRoot(const std::u16string& path, const std::u16string& r
   return path.size() > root.size() ? path.substr(root.size()) : std::u16string();
 }
 
-FilePairCounts compareLines(std::span<const std::string_view> linesOne,
-                            std::span<const std::string_view> linesTwo,
-                            const ComparerState& state) {
+namespace {
+
+// Each list is let go once classified, when the caller hands it over: the
+// pairing of a large pair needs the room.
+template <typename Lines>
+FilePairCounts compareLineLists(Lines one, Lines two, const ComparerState& state) {
   const ByteMarkers markers =
       byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
   // Each file starts outside a multi-line comment: the new file's counts never
   // depend on how the old file ends.
-  const ClassifiedFile one = classifyFile(linesOne, markers);
-  if (std::equal(linesOne.begin(), linesOne.end(), linesTwo.begin(), linesTwo.end())) {
+  const ClassifiedFile classifiedOne = classifyFile(one, markers);
+  if (std::equal(one.begin(), one.end(), two.begin(), two.end())) {
     // Unchanged files: every line pairs with its own copy in the identical pass.
-    return {unchangedCategory(one.comment), unchangedCategory(one.code)};
+    return {unchangedCategory(classifiedOne.comment), unchangedCategory(classifiedOne.code)};
   }
-  const ClassifiedFile two = classifyFile(linesTwo, markers);
-  return {compareCategory(one.comment, two.comment, state.diffThershold),
-          compareCategory(one.code, two.code, state.diffThershold)};
+  one = Lines();
+  const ClassifiedFile classifiedTwo = classifyFile(two, markers);
+  two = Lines();
+  return {compareCategory(classifiedOne.comment, classifiedTwo.comment, state.diffThershold),
+          compareCategory(classifiedOne.code, classifiedTwo.code, state.diffThershold)};
+}
+
+}  // namespace
+
+FilePairCounts compareLines(std::span<const std::string_view> linesOne,
+                            std::span<const std::string_view> linesTwo,
+                            const ComparerState& state) {
+  return compareLineLists(linesOne, linesTwo, state);
+}
+
+FilePairResult countFilePair(const ComparerState& settings, const std::u16string& strRootDir,
+                             const std::u16string& fileOne, const std::u16string& fileTwo) {
+  FileSystem& fs = FileSystem::current();
+  TextLines textOne = fs.readTextFile(fileOne);
+  TextLines textTwo = fs.readTextFile(fileTwo);
+  return {compareLineLists(textOne.takeLines(), textTwo.takeLines(), settings),
+          nameAfterRoot(fileOne, strRootDir)};
 }
 
 std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
                                    const std::u16string& fileOne, const std::u16string& fileTwo) {
-  FileSystem& fs = FileSystem::current();
-  const TextLines textOne = fs.readTextFile(fileOne);
-  const TextLines textTwo = fs.readTextFile(fileTwo);
-  const FilePairCounts counts = compareLines(textOne.lines(), textTwo.lines(), state);
+  return reportFilePair(state, countFilePair(state, strRootDir, fileOne, fileTwo));
+}
+
+std::u16string reportFilePair(ComparerState& state, const FilePairResult& pair) {
+  const FilePairCounts& counts = pair.counts;
+  const std::u16string& name = pair.name;
   const CategoryCounts& cm = counts.comment;
   const CategoryCounts& cd = counts.code;
 
@@ -117,7 +143,6 @@ std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& s
   const int32_t added = checkedAdd(cm.added, cd.added);
   const int32_t totalOne = checkedAdd(cd.linesOne, cd.blankOne);
   const int32_t totalTwo = checkedAdd(cd.linesTwo, cd.blankTwo);
-  const std::u16string name = nameAfterRoot(fileOne, strRootDir);
 
   const std::array<std::pair<std::u16string_view, std::u16string>, 19> records = {{
       {u"samelines", decimal(same)},

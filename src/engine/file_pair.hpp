@@ -42,6 +42,16 @@ FilePairCounts compareLines(std::span<const std::string_view> linesOne,
 std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
                                    const std::u16string& fileOne, const std::u16string& fileTwo);
 
+// The same in two steps: reading and counting, which reads only the settings
+// and so may run on any thread, then the report and the statement.
+struct FilePairResult {
+  FilePairCounts counts;
+  std::u16string name;  // fileOne after the root
+};
+FilePairResult countFilePair(const ComparerState& settings, const std::u16string& strRootDir,
+                             const std::u16string& fileOne, const std::u16string& fileTwo);
+std::u16string reportFilePair(ComparerState& state, const FilePairResult& pair);
+
 // The part of a path after as many characters as the root has.
 std::u16string nameAfterRoot(const std::u16string& path, const std::u16string& root);
 

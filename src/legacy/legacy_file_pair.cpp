@@ -31,6 +31,12 @@ void appendLegacyStatement(ComparerState& state, std::array<Variant, 11>& values
 
 LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
                                 std::span<const std::string_view> linesTwo, ComparerState& state) {
+  return legacyCompareLines(linesOne, linesTwo, state, state.blankInMultiComm);
+}
+
+LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
+                                std::span<const std::string_view> linesTwo,
+                                const ComparerState& state, int32_t& blankInMultiComm) {
   if (linesOne.size() > static_cast<size_t>(INT32_MAX) ||
       linesTwo.size() > static_cast<size_t>(INT32_MAX)) {
     raise(kOverflow);
@@ -61,22 +67,35 @@ LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
       byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
   int32_t blankInCommentOne = 0;
   counts.commentOne = legacyCommentLines(linesOne, markers, blankInCommentOne);
-  counts.commentTwo = legacyCommentLines(linesTwo, markers, state.blankInMultiComm);
+  counts.commentTwo = legacyCommentLines(linesTwo, markers, blankInMultiComm);
   counts.blankOne = checkedSub(legacyBlankLines(linesOne), blankInCommentOne);
-  counts.blankTwo = checkedSub(legacyBlankLines(linesTwo), state.blankInMultiComm);
+  counts.blankTwo = checkedSub(legacyBlankLines(linesTwo), blankInMultiComm);
   counts.totalOne = checkedSub(lengthOne, checkedAdd(counts.commentOne, counts.blankOne));
   counts.totalTwo = checkedSub(lengthTwo, checkedAdd(counts.commentTwo, counts.blankTwo));
   return counts;
 }
 
-std::u16string legacyCompareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
-                                         const std::u16string& fileOne,
-                                         const std::u16string& fileTwo) {
+LegacyPairResult legacyCountFilePair(const ComparerState& settings, const std::u16string& strRootDir,
+                                 const std::u16string& fileOne, const std::u16string& fileTwo) {
   FileSystem& fs = FileSystem::current();
   const TextLines textOne = fs.readTextFile(fileOne);
   const TextLines textTwo = fs.readTextFile(fileTwo);
-  const LegacyCounts n = legacyCompareLines(textOne.lines(), textTwo.lines(), state);
+  LegacyPairResult result;
+  result.counts = legacyCompareLines(textOne.lines(), textTwo.lines(), settings,
+                                     result.blankInMultiComm);
+  result.name = nameAfterRoot(fileOne, strRootDir);
+  return result;
+}
 
+std::u16string legacyCompareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,
+                                         const std::u16string& fileOne,
+                                         const std::u16string& fileTwo) {
+  return legacyReportFilePair(state, legacyCountFilePair(state, strRootDir, fileOne, fileTwo));
+}
+
+std::u16string legacyReportFilePair(ComparerState& state, const LegacyPairResult& result) {
+  state.blankInMultiComm = result.blankInMultiComm;
+  const LegacyCounts& n = result.counts;
   const std::array<std::pair<std::u16string_view, int32_t>, 8> records = {{
       {u"samelines", n.same},
       {u"changedlines", n.changed},
@@ -98,38 +117,51 @@ std::u16string legacyCompareMatchedFiles(ComparerState& state, const std::u16str
   std::array<Variant, 11> values = {
       Variant(n.same),     Variant(n.changed),    Variant(n.deleted),
       Variant(n.added),    Variant(n.commentOne), Variant(n.commentTwo),
-      Variant(n.totalOne), Variant(n.totalTwo),   Variant(nameAfterRoot(fileOne, strRootDir)),
+      Variant(n.totalOne), Variant(n.totalTwo),   Variant(result.name),
       Variant(n.blankOne), Variant(n.blankTwo)};
   appendLegacyStatement(state, values);
   return report;
 }
 
-std::u16string legacyPhysicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
-                                       const std::u16string& fileToCount) {
+LegacyCountResult legacyCountFile(const ComparerState& settings, const std::u16string& strDirRoot,
+                                  const std::u16string& fileToCount) {
   const TextLines text = FileSystem::current().readTextFile(fileToCount);
   const auto& lines = text.lines();
   if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
-  const auto total = static_cast<int32_t>(lines.size());
+  LegacyCountResult result;
+  PhysicalCounts& n = result.counts;
+  n.total = static_cast<int32_t>(lines.size());
   const ByteMarkers markers =
-      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
-  const int32_t comment = legacyCommentLines(lines, markers, state.blankInMultiComm);
-  const int32_t blank = checkedSub(legacyBlankLines(lines), state.blankInMultiComm);
-  const int32_t code = checkedSub(total, checkedAdd(blank, comment));
+      byteMarkers(settings.commentChar, settings.multiBegComm, settings.multiEndComm);
+  n.comment = legacyCommentLines(lines, markers, result.blankInMultiComm);
+  n.blank = checkedSub(legacyBlankLines(lines), result.blankInMultiComm);
+  n.code = checkedSub(n.total, checkedAdd(n.blank, n.comment));
+  result.name = nameAfterRoot(fileToCount, strDirRoot);
+  return result;
+}
 
+std::u16string legacyPhysicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
+                                       const std::u16string& fileToCount) {
+  legacyReportCount(state, legacyCountFile(state, strDirRoot, fileToCount));
+  return u"";
+}
+
+void legacyReportCount(ComparerState& state, const LegacyCountResult& result) {
+  state.blankInMultiComm = result.blankInMultiComm;
+  const PhysicalCounts& n = result.counts;
   const Variant zero(int16_t{0});
-  std::array<Variant, 11> values = {Variant(total),
+  std::array<Variant, 11> values = {Variant(n.total),
                                     zero,
                                     zero,
                                     zero,
-                                    Variant(comment),
+                                    Variant(n.comment),
                                     zero,
-                                    Variant(code),
+                                    Variant(n.code),
                                     zero,
-                                    Variant(nameAfterRoot(fileToCount, strDirRoot)),
-                                    Variant(blank),
+                                    Variant(result.name),
+                                    Variant(n.blank),
                                     zero};
   appendLegacyStatement(state, values);
-  return u"";
 }
 
 }  // namespace cvn

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/comparer_state.hpp"
+#include "tree/physical_count.hpp"
 
 namespace cvn {
 
@@ -31,6 +32,10 @@ struct LegacyCounts {
 // left as the counter left it after the second file.
 LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
                                 std::span<const std::string_view> linesTwo, ComparerState& state);
+// The same with the counter's result elsewhere: reads only the settings.
+LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
+                                std::span<const std::string_view> linesTwo,
+                                const ComparerState& settings, int32_t& blankInMultiComm);
 
 // compareMatchedFiles of the legacy comparer: reads both files, appends the
 // 11-value statement and returns the eight-entry report.
@@ -42,5 +47,24 @@ std::u16string legacyCompareMatchedFiles(ComparerState& state, const std::u16str
 // a counted file. Returns "".
 std::u16string legacyPhysicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                        const std::u16string& fileToCount);
+
+// Both in two steps: reading and counting, which reads only the settings and so
+// may run on any thread, then what the state keeps and the statement.
+struct LegacyPairResult {
+  LegacyCounts counts;
+  int32_t blankInMultiComm = 0;  // as the counter left it after the second file
+  std::u16string name;           // fileOne after the root
+};
+struct LegacyCountResult {
+  PhysicalCounts counts;
+  int32_t blankInMultiComm = 0;
+  std::u16string name;
+};
+LegacyPairResult legacyCountFilePair(const ComparerState& settings, const std::u16string& strRootDir,
+                                     const std::u16string& fileOne, const std::u16string& fileTwo);
+std::u16string legacyReportFilePair(ComparerState& state, const LegacyPairResult& result);
+LegacyCountResult legacyCountFile(const ComparerState& settings, const std::u16string& strDirRoot,
+                                  const std::u16string& fileToCount);
+void legacyReportCount(ComparerState& state, const LegacyCountResult& result);
 
 }  // namespace cvn

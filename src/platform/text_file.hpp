@@ -17,6 +17,8 @@ class TextLines {
 
   const std::vector<std::string_view>& lines() const noexcept { return lines_; }
   size_t size() const noexcept { return lines_.size(); }
+  // The list itself, for a reader that lets it go before the bytes it points at.
+  std::vector<std::string_view> takeLines() noexcept { return std::move(lines_); }
 
  private:
   std::vector<char> bytes_;  // the views point here; moving a vector keeps its buffer

@@ -36,8 +36,12 @@ std::u16string normalizeRoot(const std::u16string& root) {
   return withTrailingSeparator(stripFileMask(root).directory);
 }
 
+// Statements go to a sink in pieces of about this many characters.
+constexpr size_t kSinkPiece = size_t{1} << 16;
+
 std::u16string compareFileList(ComparerState& state, const DirectoryComparisonArgs& args,
-                               const FileWork& work, const ProgressCallback& progress) {
+                               const FileWork& work, WorkPool& pool,
+                               const ProgressCallback& progress, const StatementSink& sink) {
   state.sessionID = args.sessionID;
   state.commentChar = args.commentChar;
   state.optThree = args.optThree;
@@ -60,43 +64,76 @@ std::u16string compareFileList(ComparerState& state, const DirectoryComparisonAr
   for (size_t j = 0; j < newList.size(); ++j)
     firstNew.try_emplace(relativePath(newList[j], newRoot), j);
 
-  const bool secondPass = full && work.countNew;
-  const int64_t total = static_cast<int64_t>(oldList.size()) +
-                        (secondPass ? static_cast<int64_t>(newList.size()) : 0);
-  int64_t done = 0;
-  auto report = [&](const std::u16string& file) {
-    if (progress) progress(done, total, file);
-    ++done;
+  // Every entry of both lists in the order of a run of one file after another,
+  // with its work, if any.
+  enum class Kind : uint8_t { None, Compare, CountMatched, CountDeleted, CountNew };
+  struct Step {
+    const std::u16string* root;
+    const std::u16string* file;
+    const std::u16string* match;
+    Kind kind;
   };
-
+  const bool secondPass = full && work.countNew;
+  std::vector<Step> steps;
+  steps.reserve(oldList.size() + (secondPass ? newList.size() : 0));
   int32_t sameFiles = 0;
   int32_t deletedFiles = 0;
   for (const std::u16string& oldEntry : oldList) {
-    report(oldEntry);
     const auto match = firstNew.find(relativePath(oldEntry, oldRoot));
+    Kind kind = Kind::None;
+    const std::u16string* counterpart = nullptr;
     if (match != firstNew.end()) {
       checkedIncrement(sameFiles);
+      counterpart = &newList[match->second];
       if (countOnly && work.countMatched) {
-        work.countMatched(oldRoot, oldEntry);
+        kind = Kind::CountMatched;
       } else if (full && work.compareMatched) {
-        work.compareMatched(oldRoot, oldEntry, newList[match->second]);
+        kind = Kind::Compare;
       }
     } else {
       checkedIncrement(deletedFiles);
-      if (full && work.countDeleted) work.countDeleted(oldRoot, oldEntry);
+      if (full && work.countDeleted) kind = Kind::CountDeleted;
     }
+    steps.push_back({&oldRoot, &oldEntry, counterpart, kind});
   }
   const int32_t newFiles = checkedSub(static_cast<int32_t>(newList.size()), sameFiles);
-
   if (secondPass) {
     std::unordered_set<std::u16string_view> oldPaths;
     oldPaths.reserve(oldList.size());
     for (const std::u16string& oldEntry : oldList) oldPaths.insert(relativePath(oldEntry, oldRoot));
     for (const std::u16string& newEntry : newList) {
-      report(newEntry);
-      if (!oldPaths.contains(relativePath(newEntry, newRoot))) work.countNew(newRoot, newEntry);
+      const bool added = !oldPaths.contains(relativePath(newEntry, newRoot));
+      steps.push_back({&newRoot, &newEntry, nullptr, added ? Kind::CountNew : Kind::None});
     }
   }
+
+  const auto total = static_cast<int64_t>(steps.size());
+  const auto handOver = [&] {
+    sink(state.strSQL);
+    state.strSQL.clear();
+  };
+  pool.forEachInOrder(
+      steps.size(),
+      [&](size_t k) -> FileFinish {
+        const Step& step = steps[k];
+        switch (step.kind) {
+          case Kind::Compare:
+            return work.compareMatched(*step.root, *step.file, *step.match);
+          case Kind::CountMatched:
+            return work.countMatched(*step.root, *step.file);
+          case Kind::CountDeleted:
+            return work.countDeleted(*step.root, *step.file);
+          case Kind::CountNew:
+            return work.countNew(*step.root, *step.file);
+          case Kind::None:
+            break;
+        }
+        return {};
+      },
+      [&](size_t k) {
+        if (progress) progress(static_cast<int64_t>(k), total, *steps[k].file);
+        if (sink && state.strSQL.size() >= kSinkPiece) handOver();
+      });
   if (progress) progress(total, total, u"");
 
   std::array<Variant, 5> values = {Variant(sameFiles), Variant(deletedFiles), Variant(newFiles),
@@ -104,6 +141,7 @@ std::u16string compareFileList(ComparerState& state, const DirectoryComparisonAr
   const std::array<Variant*, 5> pointers = {&values[0], &values[1], &values[2], &values[3],
                                             &values[4]};
   insertDirCompareResults(state.strSQL, state.sessionID, pointers);
+  if (sink) handOver();
   return state.strSQL;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/comparer_state.hpp"
+#include "platform/work_pool.hpp"
 
 namespace cvn {
 
@@ -24,27 +25,40 @@ struct DirectoryComparisonArgs {
   std::u16string compareType;
 };
 
-// The per-file work of a comparer class; the driver is the same for both.
-// An empty countDeleted or countNew means unmatched files are only counted.
+// The per-file work of a comparer class; the driver is the same for both. Each
+// step reads and counts its files on any thread, reading only the settings of
+// the state, and returns what appends its statement, which the driver runs on
+// its own thread in list order. An empty countDeleted or countNew means
+// unmatched files are only counted.
+using FileFinish = WorkPool::Finish;
 struct FileWork {
-  std::function<void(const std::u16string& root, const std::u16string& one,
-                     const std::u16string& two)>
+  std::function<FileFinish(const std::u16string& root, const std::u16string& one,
+                           const std::u16string& two)>
       compareMatched;
-  std::function<void(const std::u16string& root, const std::u16string& file)> countMatched;
-  std::function<void(const std::u16string& root, const std::u16string& file)> countDeleted;
-  std::function<void(const std::u16string& root, const std::u16string& file)> countNew;
+  std::function<FileFinish(const std::u16string& root, const std::u16string& file)> countMatched;
+  std::function<FileFinish(const std::u16string& root, const std::u16string& file)> countDeleted;
+  std::function<FileFinish(const std::u16string& root, const std::u16string& file)> countNew;
 };
 
 // Called before each file's work with the files done so far and their total.
 using ProgressCallback =
     std::function<void(int64_t done, int64_t total, const std::u16string& file)>;
 
+// Takes the statements from the list as they are made, a piece of whole
+// statements at a time, on the thread that called compareFileList.
+using StatementSink = std::function<void(std::u16string_view statements)>;
+
 // compareFileList: stores the settings, pairs the files of both lists by
 // relative path (first match in list order), has each pair compared or each
 // file counted as compareType asks, appends the directory statement and
-// returns the statement list.
+// returns the statement list. The files are read and counted on the pool's
+// threads; the statements, the state and the first failure in list order are
+// those of a run of one file after another. With a sink, the list is handed
+// to it as it grows and is left empty.
 std::u16string compareFileList(ComparerState& state, const DirectoryComparisonArgs& args,
-                               const FileWork& work, const ProgressCallback& progress = {});
+                               const FileWork& work, WorkPool& pool,
+                               const ProgressCallback& progress = {},
+                               const StatementSink& sink = {});
 
 // A list in comparison form cut at every "||"; "" gives no entries.
 std::vector<std::u16string> splitFileList(const std::u16string& list);

@@ -38,8 +38,14 @@ PhysicalCounts countFile(const ComparerState& state, const std::u16string& fileT
 
 std::u16string physicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                  const std::u16string& fileToCount, int16_t ifileType) {
-  const PhysicalCounts n = countFile(state, fileToCount);
-  if (ifileType != kCountedFile && ifileType != kNewFile && ifileType != kDeletedFile) return u"";
+  reportPhysicalCount(state, strDirRoot, fileToCount, ifileType, countFile(state, fileToCount));
+  return u"";
+}
+
+void reportPhysicalCount(ComparerState& state, const std::u16string& strDirRoot,
+                         const std::u16string& fileToCount, int16_t ifileType,
+                         const PhysicalCounts& n) {
+  if (ifileType != kCountedFile && ifileType != kNewFile && ifileType != kDeletedFile) return;
 
   const int32_t nonBlank = checkedAdd(n.code, n.comment);
   const Variant zero(int16_t{0});
@@ -74,7 +80,6 @@ std::u16string physicalCountOnly(ComparerState& state, const std::u16string& str
   std::array<Variant*, 19> pointers{};
   for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
   insertFileCompareResults(state.strSQL, state.sessionID, pointers);
-  return u"";
 }
 
 }  // namespace cvn

@@ -32,7 +32,13 @@ enum FileType : int16_t { kCountedFile = 0, kNewFile = 1, kDeletedFile = 2 };
 std::u16string physicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,
                                  const std::u16string& fileToCount, int16_t ifileType);
 
-// The same count of a file, for hosts that show it.
+// The count alone, for hosts that show it; reads only the settings, so it may
+// run on any thread.
 PhysicalCounts countFile(const ComparerState& state, const std::u16string& fileToCount);
+
+// physicalCountOnly's statement for counts taken already.
+void reportPhysicalCount(ComparerState& state, const std::u16string& strDirRoot,
+                         const std::u16string& fileToCount, int16_t ifileType,
+                         const PhysicalCounts& counts);
 
 }  // namespace cvn

@@ -59,23 +59,28 @@ TEST(FileList, DepthFirstPreOrder) {
   EXPECT_TRUE(state.strFolderList.ends_with(lines({u"/D", u"/A", u"/A/A1"})));
 }
 
-// The driver over lists below "/o" (or another root) and "/n": each call of the per-file work
-// ("name root file...|"), then the values of the directory statement.
+// The driver over lists below "/o" (or another root) and "/n", on four threads: each call of
+// the per-file work as it is finished, in list order ("name root file...|"), then the values of
+// the directory statement.
 struct Driver {
   ComparerState state{.strSQL = u"old|||"};
   std::u16string calls;
   std::string progress;
+  WorkPool pool{4};
   std::u16string run(const std::u16string& one, const std::u16string& two,
                      const std::u16string& type, const std::u16string& root = u"/o") {
     const auto as = [&](std::u16string name) {
-      return [&, name](const auto&... v) { calls += (name + ... + (u" " + v)) + u"|"; };
+      return [&, name](const auto&... v) -> FileFinish {
+        return [&, call = (name + ... + (u" " + v)) + u"|"] { calls += call; };
+      };
     };
     const auto count = [&](int64_t done, int64_t total, const auto&) {
       progress += std::to_string(done) + "/" + std::to_string(total) + " ";
     };
     const std::u16string sql =
         compareFileList(state, {root, u"/n", one, two, u"//", 3, 0, 77, u"/*", u"*/", type},
-                        {as(u"compare"), as(u"count0"), as(u"count2"), as(u"count1")}, count);
+                        {as(u"compare"), as(u"count0"), as(u"count2"), as(u"count1")}, pool,
+                        count);
     return std::exchange(calls, u"") + sql.substr(sql.find(u"values (77,") + 11);
   }
 };
