@@ -8,6 +8,7 @@
 #include <ctime>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 #include "app/failure.hpp"
 #include "app/interrupt.hpp"
@@ -16,7 +17,8 @@
 #include "compare/compare_options.hpp"
 #include "compare/comparer_runner.hpp"
 #include "compare/file_filter.hpp"
-#include "compare/git_export.hpp"
+#include "compare/git_tree.hpp"
+#include "compare/ordered_statements.hpp"
 #include "compare/progress_bar.hpp"
 #include "compare/storable_text.hpp"
 #include "compare/tree_listing.hpp"
@@ -76,6 +78,8 @@ class CompareCommand final : public Command {
   void compare();
   void readOptions();
   RunPlan plan(std::vector<std::u16string> oldFiles, std::vector<std::u16string> newFiles) const;
+  void compareRuns(const RunPlan& plan, int32_t firstSession, OrderedStatements& ordered,
+                   ProgressBar& bar, const std::function<void(size_t)>& recordRun = {}) const;
   void printStatements(const RunPlan& plan, int32_t firstSession, ProgressBar& bar) const;
   void store(const RunPlan& plan, const std::string& started, ProgressBar& bar) const;
   RunRecord record(const PlannedRun& run, int32_t sessionId, const std::string& started) const;
@@ -88,9 +92,12 @@ class CompareCommand final : public Command {
   SummaryFormat format_ = SummaryFormat::kTable;
   FileFilter filter_;
   std::optional<GitSource> git_;
+  int64_t submodules_ = 0;  // left out of the revisions
   // The roots as the summary shows them.
   std::string shownOld_;
   std::string shownNew_;
+  // Runs of several languages report their progress from the pool's threads.
+  mutable std::mutex barMutex_;
 };
 
 void CompareCommand::run() {
@@ -108,6 +115,7 @@ void CompareCommand::readOptions() {
   if (given(options_.sessionOption)) session_ = parseInt32Option("--session", options_.session);
   settings_.compareType = utf8ToUtf16(options_.type);
   settings_.legacy = options_.legacy;
+  settings_.pool = std::make_shared<WorkPool>(options_.jobs);
   if (given(options_.langOption)) {
     language_ = findLanguage(options_.lang);
     if (!language_) {
@@ -130,14 +138,15 @@ void CompareCommand::compare() {
   // Options first, so that a bad one fails before any file is read.
   readOptions();
 
-  // Exported trees are removed when this function ends, however it ends.
-  std::unique_ptr<GitExport> oldExport;
-  std::unique_ptr<GitExport> newExport;
+  // The revisions are read from the repository while this function runs.
+  std::unique_ptr<GitTrees> trees;
+  std::optional<ScopedFileSystem> treesInstalled;
   if (git_) {
-    oldExport = std::make_unique<GitExport>(git_->repository, git_->oldRevision);
-    newExport = std::make_unique<GitExport>(git_->repository, git_->newRevision);
-    settings_.oldRoot = checkedRoot(oldExport->root());
-    settings_.newRoot = checkedRoot(newExport->root());
+    trees = std::make_unique<GitTrees>(git_->repository);
+    treesInstalled.emplace(*trees);
+    settings_.oldRoot = checkedRoot(trees->add(git_->oldRevision));
+    settings_.newRoot = checkedRoot(trees->add(git_->newRevision));
+    submodules_ = trees->submodules();
     shownOld_ = fmt::format("{} at {}", git_->repository, git_->oldRevision);
     shownNew_ = fmt::format("{} at {}", git_->repository, git_->newRevision);
   } else {
@@ -187,21 +196,41 @@ ProgressCallback CompareCommand::progressFor(const RunPlan& plan, size_t run,
   std::string label = plan.runs[run].label;
   if (plan.runs.size() > 1) label = fmt::format("[{}/{}] {}", run + 1, plan.runs.size(), label);
   // Called before each file: also the point where a signal stops the comparison.
-  return [&bar, label = std::move(label)](int64_t done, int64_t total, const std::u16string& file) {
+  return [this, &bar, label = std::move(label)](int64_t done, int64_t total,
+                                                const std::u16string& file) {
     throwIfInterrupted();
+    const std::lock_guard lock(barMutex_);
     bar.update(label, done, total, file);
   };
+}
+
+void CompareCommand::compareRuns(const RunPlan& plan, int32_t firstSession,
+                                 OrderedStatements& ordered, ProgressBar& bar,
+                                 const std::function<void(size_t)>& recordRun) const {
+  // Languages are compared two at a time, their files on the pool: the later one's
+  // statements wait in memory until the earlier one's are stored.
+  settings_.pool->forEachInOrder(
+      plan.runs.size(),
+      [&](size_t k) -> WorkPool::Finish {
+        runComparison(settings_, plan.runs[k], firstSession + static_cast<int32_t>(k),
+                      progressFor(plan, k, bar),
+                      [&ordered, k](std::u16string_view text) { ordered.add(k, text); });
+        return [&ordered, &recordRun, k] {
+          ordered.finish(k, [&recordRun, k] {
+            if (recordRun) recordRun(k);
+          });
+        };
+      },
+      {}, 2);
 }
 
 void CompareCommand::printStatements(const RunPlan& plan, int32_t firstSession,
                                      ProgressBar& bar) const {
   // Everything is compared before anything is written: a failure prints no statement.
   std::string statements;
-  for (size_t k = 0; k < plan.runs.size(); ++k) {
-    statements +=
-        utf16ToUtf8(runComparison(settings_, plan.runs[k], firstSession + static_cast<int32_t>(k),
-                                  progressFor(plan, k, bar)));
-  }
+  OrderedStatements ordered(plan.runs.size(),
+                            [&statements](std::string_view text) { statements += text; });
+  compareRuns(plan, firstSession, ordered, bar);
   bar.clear();
   writeStandardOutput(statements);
 }
@@ -242,13 +271,12 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     storage->begin();
     const int64_t next = session_ ? *session_ : storage->nextSessionId();
     const int32_t first = firstSessionId(next, plan.runs.size());
-    for (size_t k = 0; k < plan.runs.size(); ++k) {
-      const int32_t id = first + static_cast<int32_t>(k);
-      storage->executeStatements(
-          utf16ToUtf8(runComparison(settings_, plan.runs[k], id, progressFor(plan, k, bar))));
-      records[k].sessionId = id;
+    OrderedStatements ordered(
+        plan.runs.size(), [&storage](std::string_view text) { storage->executeStatements(text); });
+    compareRuns(plan, first, ordered, bar, [&](size_t k) {
+      records[k].sessionId = first + static_cast<int32_t>(k);
       storage->recordRun(records[k]);
-    }
+    });
     // Read back, so the summary shows what the database holds.
     for (size_t k = 0; k < plan.runs.size(); ++k) {
       const int32_t id = first + static_cast<int32_t>(k);
@@ -269,6 +297,7 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
   summary.split = !settings_.legacy;
   summary.unknownOld = plan.unknownOld;
   summary.unknownNew = plan.unknownNew;
+  summary.submodules = submodules_;
   writeStandardOutput(renderSummary(summary, format_));
 }
 

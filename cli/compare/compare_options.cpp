@@ -55,6 +55,9 @@ void CompareOptions::addTo(CLI::App& app) {
   app.add_option("--exclude-dir", excludeDir, "Skip folders of this name at any depth (repeatable)")
       ->allow_extra_args(false)
       ->type_name("NAME");
+  app.add_option("-j,--jobs", jobs, "Threads that read and compare files (default: one per core)")
+      ->check(CLI::Range(1u, 1024u))
+      ->type_name("N");
   app.add_flag("--legacy", legacy, "Compare with the legacy class Corvane_old");
   CLI::Option* sqlOption =
       app.add_flag("--sql", sql, "Print the statement list instead of storing it")

@@ -26,6 +26,7 @@ struct CompareOptions {
   std::vector<std::string> match;
   std::vector<std::string> excludeDir;
   std::vector<std::string> git;  // REPO REV1 REV2
+  unsigned jobs = 0;             // 0: one thread per core
   bool legacy = false;
   bool sql = false;
   bool quiet = false;

@@ -9,22 +9,26 @@ namespace {
 
 // Both classes share compareFileList's signature; each run gets a fresh object.
 template <typename Comparer>
-std::u16string compareWith(const ComparisonSettings& settings, const PlannedRun& run,
-                           int32_t sessionId, const ProgressCallback& progress) {
+void compareWith(const ComparisonSettings& settings, const PlannedRun& run, int32_t sessionId,
+                 const ProgressCallback& progress, const StatementSink& sink) {
   Comparer comparer;
   if (progress) comparer.setProgressCallback(progress);
-  return comparer.compareFileList(settings.oldRoot, settings.newRoot, joinFileList(run.oldFiles),
-                                  joinFileList(run.newFiles), run.markers.comment,
-                                  settings.threshold, 0, sessionId, run.markers.begin,
-                                  run.markers.end, settings.compareType);
+  if (settings.pool) comparer.setWorkPool(settings.pool);
+  comparer.setStatementSink(sink);
+  comparer.compareFileList(settings.oldRoot, settings.newRoot, joinFileList(run.oldFiles),
+                           joinFileList(run.newFiles), run.markers.comment, settings.threshold, 0,
+                           sessionId, run.markers.begin, run.markers.end, settings.compareType);
 }
 
 }  // namespace
 
-std::u16string runComparison(const ComparisonSettings& settings, const PlannedRun& run,
-                             int32_t sessionId, const ProgressCallback& progress) {
-  return settings.legacy ? compareWith<Corvane_old>(settings, run, sessionId, progress)
-                         : compareWith<Corvane>(settings, run, sessionId, progress);
+void runComparison(const ComparisonSettings& settings, const PlannedRun& run, int32_t sessionId,
+                   const ProgressCallback& progress, const StatementSink& sink) {
+  if (settings.legacy) {
+    compareWith<Corvane_old>(settings, run, sessionId, progress, sink);
+  } else {
+    compareWith<Corvane>(settings, run, sessionId, progress, sink);
+  }
 }
 
 }  // namespace cvn::cli

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "compare/run_plan.hpp"
+#include "platform/work_pool.hpp"
 #include "tree/directory_comparison.hpp"
 
 namespace cvn::cli {
@@ -15,12 +17,13 @@ struct ComparisonSettings {
   int16_t threshold = 10;
   std::u16string compareType = u"2";
   bool legacy = false;
+  std::shared_ptr<WorkPool> pool;  // shared by the runs, which may run at the same time
 };
 
-// The statement list of one run: compareFileList on a fresh object of the chosen class,
-// which reports its progress to the callback (that may throw to stop it). Component
-// failures pass through as cvn::Error.
-std::u16string runComparison(const ComparisonSettings& settings, const PlannedRun& run,
-                             int32_t sessionId, const ProgressCallback& progress = {});
+// One run: compareFileList on a fresh object of the chosen class, on the settings' pool,
+// which reports its progress to the callback (that may throw to stop it) and hands its
+// statements to the sink as they are made. Component failures pass through as cvn::Error.
+void runComparison(const ComparisonSettings& settings, const PlannedRun& run, int32_t sessionId,
+                   const ProgressCallback& progress, const StatementSink& sink);
 
 }  // namespace cvn::cli

@@ -48,6 +48,7 @@ std::string renderSummaryJson(const Summary& summary) {
   json["languages"] = std::move(languages);
   json["total"] = counts(summary.total(), summary.split);
   json["unknown_files"] = {{"old", summary.unknownOld}, {"new", summary.unknownNew}};
+  json["submodules_left_out"] = summary.submodules;
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -27,6 +27,8 @@ struct Summary {
   // Files left out because no language claims their names.
   int64_t unknownOld = 0;
   int64_t unknownNew = 0;
+  // Submodules of the revisions compared with --git, whose files another repository holds.
+  int64_t submodules = 0;
 
   SessionTotals total() const;
 };

@@ -145,6 +145,10 @@ std::string renderSummaryTable(const Summary& summary) {
                        summary.unknownOld + summary.unknownNew, summary.unknownOld,
                        summary.unknownNew);
   }
+  if (summary.submodules > 0) {
+    out += fmt::format("Left out {} submodule{}: another repository holds their files.\n",
+                       summary.submodules, summary.submodules == 1 ? "" : "s");
+  }
   if (!summary.split) out += "The legacy comparer does not split code and comment lines.\n";
   if (summary.rows.empty()) {
     out += fmt::format("No file of a known language: nothing stored in {}.\n", summary.database);

@@ -104,7 +104,7 @@ Stored as sessions 1-3 in s.db.
   json.erase("languages");
   json.erase("total");
   EXPECT_EQ(json.dump(), R"({"database":"s.db","new":")" + r + R"(/new","old":")" + r +
-                             R"(/old","sessions":[1,2,3],"unknown_files":{"new":1,"old":0}})");
+                             R"(/old","sessions":[1,2,3],"submodules_left_out":0,"unknown_files":{"new":1,"old":0}})");
   EXPECT_NE(compare({"--legacy"}).find("|    -    -    -    - |    -    -    -    - |    4"),
             std::string::npos);
   // Markers given by --lang or by hand make one run of every file; C's block markers stay.
@@ -141,7 +141,7 @@ Stored as sessions 1-3 in s.db.
             runCvn({"compare", "old", "new", "--sql"}, {.cwd = dir.path()}).out);
 }
 
-// cvn compare --git: two revisions exported to temporary folders, which go however the run ends.
+// cvn compare --git: two revisions read from the repository, nothing written outside it.
 class Git : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -152,7 +152,13 @@ class Git : public ::testing::Test {
     commit("v1");
     dir.write("repo/src/a.c", "// a\nint a(void) { return 2; }\n");
     dir.write("repo/src/new.c", "int fresh;\n");
+    fs::create_symlink("src/a.c", dir.path() / "repo/link.c");
     commit("release/2");
+    // A link out of the repository and a submodule, neither of which is read.
+    dir.write("secret.c", "int secret;\n");
+    fs::create_symlink("../../secret.c", dir.path() / "repo/src/up.c");
+    commit("v3",
+           {"update-index", "--add", "--cacheinfo", "160000," + std::string(40, '1') + ",sub"});
   }
   // No user or system settings; temporary folders in tmp/, so that leftovers show.
   Options options() const {
@@ -163,8 +169,10 @@ class Git : public ::testing::Test {
     args.insert(args.begin(), {"git", "-C", r + "/repo"});
     ASSERT_EQ(run(args, options()).status, 0);
   }
-  void commit(const std::string& tag) {
+  // thenAdd: a git command that stages what the working tree cannot show.
+  void commit(const std::string& tag, std::vector<std::string> thenAdd = {}) {
     git({"add", "-A"});
+    if (!thenAdd.empty()) git(std::move(thenAdd));
     git({"-c", "user.name=T", "-c", "user.email=t@example.invalid", "commit", "-q", "-m", tag});
     git({"tag", tag});
   }
@@ -173,7 +181,7 @@ class Git : public ::testing::Test {
   const std::string r = fs::canonical(dir.path()).string();
 };
 
-TEST_F(Git, ComparesRevisionsAndRemovesTheExportsHoweverItEnds) {
+TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
   const Outcome result =
       runCvn({"compare", "--git", "repo", "v1", "release/2", "--db", "g.db"}, options());
   ASSERT_EQ(result.status, 0) << result.err;
@@ -185,12 +193,34 @@ TEST_F(Git, ComparesRevisionsAndRemovesTheExportsHoweverItEnds) {
   EXPECT_EQ(sqlite(db, "SELECT sessionid, language, gitrepo, oldrev, newrev FROM cvn_runs"),
             "1|c|" + r + "/repo|v1|release/2\n2|python|" + r + "/repo|v1|release/2\n");
   EXPECT_EQ(sqlite(db, "SELECT sessionid, filename, changedlines FROM file_compare_results"),
-            "1|src/a.c|1\n1|src/new.c|0\n2|tool.py|0\n");
+            "1|src/a.c|1\n1|link.c|0\n1|src/new.c|0\n2|tool.py|0\n");
   // The roots name the repository and the revision, "/" written as "_".
-  const std::string roots = sqlite(db, "SELECT oldpath, newpath FROM dir_compare_results LIMIT 1");
-  EXPECT_TRUE(roots.starts_with(r + "/tmp/cvn-")) << roots;
-  EXPECT_NE(roots.find("/repo@v1/|" + r + "/tmp/cvn-"), std::string::npos) << roots;
-  EXPECT_TRUE(roots.ends_with("/repo@release_2/\n")) << roots;
+  EXPECT_EQ(sqlite(db, "SELECT oldpath, newpath FROM dir_compare_results LIMIT 1"),
+            r + "/repo@v1/|" + r + "/repo@release_2/\n");
+
+  // The statements of the trees as git archive writes them, but for the roots.
+  for (const auto& [rev, to] : {std::pair{"v1", "v1"}, {"release/2", "release_2"}}) {
+    dir.mkdir(to);
+    ASSERT_EQ(run({"sh", "-c", "git -C repo archive " + std::string(rev) + " | tar -x -C " + to},
+                  options())
+                  .status,
+              0);
+  }
+  const std::string exported = runCvn({"compare", "v1", "release_2", "--sql"}, options()).out;
+  std::string direct =
+      runCvn({"compare", "--git", "repo", "v1", "release/2", "--sql"}, options()).out;
+  for (const std::string rev : {"v1", "release_2"}) {
+    for (size_t at; (at = direct.find("/repo@" + rev + "/")) != std::string::npos;) {
+      direct.replace(at, rev.size() + 7, "/" + rev + "/");
+    }
+  }
+  EXPECT_EQ(direct, exported);
+
+  const Outcome third = runCvn({"compare", "--git", "repo", "release/2", "v3", "--sql"}, options());
+  EXPECT_EQ(third.out.find("up.c"), std::string::npos) << third.out;
+  EXPECT_NE(runCvn({"compare", "--git", "repo", "release/2", "v3", "--db", "3.db"}, options())
+                .out.find("Left out 1 submodule: another repository holds their files."),
+            std::string::npos);
 
   // A git that says it started, then waits to be stopped.
   dir.write("bin/git", "#!/bin/sh\n: > " + r + "/started\nexec sleep 60\n");
@@ -206,8 +236,8 @@ TEST_F(Git, ComparesRevisionsAndRemovesTheExportsHoweverItEnds) {
            {{"v1", "v9"},
             {"TMPDIR", {}},
             0,
-            "cvn: --git: cannot export revision v9 of " + r +
-                "/repo: fatal: not a valid object name: v9\n"},
+            "cvn: --git: cannot read revision v9 of " + r +
+                "/repo: fatal: Not a valid object name v9\n"},
            {{"v1", "release/2", "--session", "2147483647"}, {}, 0, "cvn: error 6: "},
            {{"v1", "release/2"}, {"PATH", r + "/home"}, 0, "cvn: cannot run git: "},
            {{"v1", "release/2"}, {"PATH", bin}, SIGINT, ""},
