@@ -116,6 +116,8 @@ class Writer:
         """A few hunks: changed lines, inserted code, removed code."""
         lines = list(lines)
         for _ in range(self.rng.randint(1, 5)):
+            if not lines:  # a small file that the hunks before removed whole
+                break
             at = self.rng.randrange(len(lines))
             kind = self.rng.random()
             if kind < 0.5:
