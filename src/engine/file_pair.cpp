@@ -69,6 +69,26 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
   return counts;
 }
 
+// The counts of a file compared with an identical copy: the classification
+// alone, without the line lists that pairing needs.
+FilePairCounts unchangedFile(std::string_view text, const ByteMarkers& markers) {
+  LineClassifier<char> classifier(markers);
+  int64_t counted[2][2] = {};  // [comment][blank]
+  bool inMultiComm = false;
+  forEachLine(text, [&](std::string_view line) {
+    const auto [comment, blank] = classifier.classify(line, inMultiComm);
+    ++counted[comment][blank];
+  });
+  if (counted[0][0] + counted[0][1] + counted[1][0] + counted[1][1] > INT32_MAX) raise(kOverflow);
+  const auto category = [&counted](bool comment) {
+    CategoryCounts counts;
+    counts.linesOne = counts.linesTwo = counts.same = static_cast<int32_t>(counted[comment][0]);
+    counts.blankOne = counts.blankTwo = static_cast<int32_t>(counted[comment][1]);
+    return counts;
+  };
+  return {category(true), category(false)};
+}
+
 CategoryCounts unchangedCategory(const CategoryLines& lines) {
   CategoryCounts counts;
   counts.linesOne = counts.linesTwo = counts.same = static_cast<int32_t>(lines.lines.size());
@@ -122,6 +142,11 @@ FilePairResult countFilePair(const ComparerState& settings, const std::u16string
   FileSystem& fs = FileSystem::current();
   TextLines textOne = fs.readTextFile(fileOne);
   TextLines textTwo = fs.readTextFile(fileTwo);
+  if (textOne.text() == textTwo.text()) {
+    return {unchangedFile(textOne.text(), byteMarkers(settings.commentChar, settings.multiBegComm,
+                                                      settings.multiEndComm)),
+            nameAfterRoot(fileOne, strRootDir)};
+  }
   return {compareLineLists(textOne.takeLines(), textTwo.takeLines(), settings),
           nameAfterRoot(fileOne, strRootDir)};
 }

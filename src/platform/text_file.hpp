@@ -1,30 +1,61 @@
 #pragma once
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 namespace cvn {
 
-// A text file read whole, as bytes, split into lines. A line ends at "\n" or
+// Calls fn(line) for each line of a text, in order. A line ends at "\n" or
 // "\r\n" (a lone "\r" stays inside its line); a last line without a terminator
-// is a line; an empty file has none.
+// is a line; an empty text has none.
+template <typename Fn>
+void forEachLine(std::string_view text, Fn fn) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    if (newline == nullptr) {
+      fn(std::string_view(p, end - p));
+      return;
+    }
+    const char* lineEnd = newline > p && newline[-1] == '\r' ? newline - 1 : newline;
+    fn(std::string_view(p, lineEnd - p));
+    p = newline + 1;
+  }
+}
+
+std::vector<std::string_view> splitLines(std::string_view text);
+
+// A text file read whole, as bytes, split into lines as forEachLine splits
+// them, when they are first asked for: a reader that only needs the bytes never
+// pays for the list.
 class TextLines {
  public:
   TextLines() = default;
-  explicit TextLines(std::vector<char> bytes);
+  explicit TextLines(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
   TextLines(TextLines&&) noexcept = default;
   TextLines& operator=(TextLines&&) noexcept = default;
 
-  const std::vector<std::string_view>& lines() const noexcept { return lines_; }
-  size_t size() const noexcept { return lines_.size(); }
+  std::string_view text() const noexcept { return {bytes_.data(), bytes_.size()}; }
+  const std::vector<std::string_view>& lines() const {
+    if (!split_) {
+      lines_ = splitLines(text());
+      split_ = true;
+    }
+    return lines_;
+  }
+  size_t size() const { return lines().size(); }
   // The list itself, for a reader that lets it go before the bytes it points at.
-  std::vector<std::string_view> takeLines() noexcept { return std::move(lines_); }
+  std::vector<std::string_view> takeLines() {
+    lines();
+    return std::move(lines_);
+  }
 
  private:
   std::vector<char> bytes_;  // the views point here; moving a vector keeps its buffer
-  std::vector<std::string_view> lines_;
+  mutable std::vector<std::string_view> lines_;
+  mutable bool split_ = false;
 };
-
-std::vector<std::string_view> splitLines(std::string_view text);
 
 }  // namespace cvn

@@ -5,12 +5,25 @@
 #include <random>
 
 #include "platform/codepage.hpp"
+#include "platform/file_system.hpp"
 #include "platform/text_file.hpp"
 #include "support/literal_reference.hpp"
 #include "support/temp_dir.hpp"
 
 namespace cvn {
 namespace {
+
+// Two files served from memory, "/1" and "/2".
+struct TwoFiles final : FileSystem {
+  std::string one, two;
+  TextLines readTextFile(const std::u16string& path) override {
+    const std::string& text = path == u"/1" ? one : two;
+    return TextLines(std::vector<char>(text.begin(), text.end()));
+  }
+  FolderListing listFolder(const std::u16string&) override { return {}; }
+  bool fileExists(const std::u16string&) override { return true; }
+  bool folderExists(const std::u16string&) override { return true; }
+};
 
 ComparerState cMarkers(int16_t threshold) {
   return {5, u"//", u"/*", u"*/", threshold};
@@ -37,6 +50,8 @@ TEST(CompareLines, EqualsTheLiteralComparison) {
     for (std::string_view line : lines) text.push_back(decodeCp1252(line));
     return text;
   };
+  TwoFiles files;
+  const ScopedFileSystem installed(files);
   for (int round = 0; round < 3000; ++round) {
     const std::string one = file();
     const std::string two = random() % 8 == 0 ? one : file();  // unchanged files take a shortcut
@@ -44,9 +59,12 @@ TEST(CompareLines, EqualsTheLiteralComparison) {
     const auto threshold = static_cast<int16_t>(static_cast<int>(random() % 42) - 1);
     const ComparerState state{0, m.comment, m.begin, m.end, threshold};
     const auto linesOne = splitLines(one), linesTwo = splitLines(two);
-    ASSERT_EQ(compareLines(linesOne, linesTwo, state),
-              test::literalCompare(decoded(linesOne), decoded(linesTwo), m, threshold))
-        << "round " << round;
+    const FilePairCounts literal =
+        test::literalCompare(decoded(linesOne), decoded(linesTwo), m, threshold);
+    ASSERT_EQ(compareLines(linesOne, linesTwo, state), literal) << "round " << round;
+    files.one = one;
+    files.two = two;
+    ASSERT_EQ(countFilePair(state, u"", u"/1", u"/2").counts, literal) << "round " << round;
   }
 }
 
