@@ -2,7 +2,7 @@
 // exactly what the literal search gives. The same bytes, as a table of byte-count vectors,
 // check every scan kernel against the portable one.
 // Input: a threshold, a marker byte (a preset below 0xC0, else three markers follow), a split
-// byte, then the bytes of both files.
+// byte (its two low bits also ask for whitespace and case folding), then the bytes of both files.
 
 #include <algorithm>
 
@@ -51,9 +51,14 @@ void run(Input& in) {
   for (std::string_view line : one) textOne.push_back(decodeCp1252(line));
   for (std::string_view line : two) textTwo.push_back(decodeCp1252(line));
   ComparerState state{1, m.comment, m.begin, m.end, threshold};
+  state.folding = {(split & 1) != 0, (split & 2) != 0};
   CVN_FUZZ_CHECK(compareLines(one, two, state) ==
-                 test::literalCompare(textOne, textTwo, m, threshold));
+                 test::literalCompare(textOne, textTwo, m, threshold, state.folding));
   const LegacyCounts legacy = legacyCompareLines(one, two, state);
+  // The legacy pairing compares whole lines, folded as asked.
+  for (auto* text : {&textOne, &textTwo}) {
+    for (std::u16string& line : *text) line = test::literalFold(line, state.folding);
+  }
   // The legacy test itself on small files; its equal, faster twin on large ones.
   const bool small = textOne.size() * textTwo.size() <= 1024;
   const auto similar = [&](const std::u16string& a, const std::u16string& b) {

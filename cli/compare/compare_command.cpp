@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <ctime>
 #include <limits>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "compare/git_tree.hpp"
 #include "compare/ordered_statements.hpp"
 #include "compare/progress_bar.hpp"
+#include "compare/renames.hpp"
 #include "compare/storable_text.hpp"
 #include "compare/tree_listing.hpp"
 #include "component/corvane.hpp"
@@ -52,6 +54,11 @@ int32_t firstSessionId(int64_t first, size_t count) {
     raise(kOverflow, fmt::format("session ids {} to {}", first, last));
   }
   return static_cast<int32_t>(first);
+}
+
+// A listed path as the results name it: after the root and its separator.
+std::string afterRoot(const std::u16string& path, const std::u16string& root) {
+  return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), root.size() + 1)));
 }
 
 std::string utcNow() {
@@ -92,7 +99,9 @@ class CompareCommand final : public Command {
   SummaryFormat format_ = SummaryFormat::kTable;
   FileFilter filter_;
   std::optional<GitSource> git_;
-  int64_t submodules_ = 0;  // left out of the revisions
+  int64_t submodules_ = 0;      // left out of the revisions
+  std::optional<int> renames_;  // the least similarity of a rename, when asked for
+  std::vector<std::vector<Rename>> renamesFound_;  // of each run
   // The roots as the summary shows them.
   std::string shownOld_;
   std::string shownNew_;
@@ -115,6 +124,18 @@ void CompareCommand::readOptions() {
   if (given(options_.sessionOption)) session_ = parseInt32Option("--session", options_.session);
   settings_.compareType = utf8ToUtf16(options_.type);
   settings_.legacy = options_.legacy;
+  settings_.folding = {options_.ignoreWhitespace, options_.ignoreCase};
+  if (given(options_.renamesOption)) {
+    int percent = 0;
+    const auto [end, error] = std::from_chars(
+        options_.renames.data(), options_.renames.data() + options_.renames.size(), percent);
+    if (error != std::errc() || end != options_.renames.data() + options_.renames.size() ||
+        percent < 1 || percent > 100) {
+      throw CommandError(
+          fmt::format("--renames: \"{}\" is not a percentage from 1 to 100", options_.renames));
+    }
+    renames_ = percent;
+  }
   settings_.pool = std::make_shared<WorkPool>(options_.jobs);
   if (given(options_.langOption)) {
     language_ = findLanguage(options_.lang);
@@ -159,8 +180,21 @@ void CompareCommand::compare() {
       filterFiles(listTree(settings_.oldRoot), settings_.oldRoot, filter_);
   std::vector<std::u16string> newFiles =
       filterFiles(listTree(settings_.newRoot), settings_.newRoot, filter_);
-  const RunPlan runs = plan(std::move(oldFiles), std::move(newFiles));
+  RunPlan runs = plan(std::move(oldFiles), std::move(newFiles));
   throwIfInterrupted();
+
+  // Renamed files are listed under their new names and read from their old places.
+  RenamedFiles renamed(FileSystem::current());
+  std::optional<ScopedFileSystem> renamedInstalled;
+  if (renames_) {
+    for (PlannedRun& run : runs.runs) {
+      renamesFound_.push_back(
+          findRenames(run, settings_.oldRoot, settings_.newRoot, *renames_, *settings_.pool));
+      renamed.add(run, settings_.oldRoot, settings_.newRoot, renamesFound_.back());
+    }
+    renamedInstalled.emplace(renamed);
+    throwIfInterrupted();
+  }
 
   ProgressBar bar(STDERR_FILENO, !options_.quiet && ::isatty(STDERR_FILENO) == 1);
   bar.setRoots(settings_.oldRoot, settings_.newRoot);
@@ -250,7 +284,10 @@ RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
                    started,
                    {},
                    {},
-                   {}};
+                   {},
+                   settings_.folding.ignoreWhitespace,
+                   settings_.folding.ignoreCase,
+                   renames_};
   if (git_) {
     record.gitRepo = git_->repository;
     record.oldRevision = git_->oldRevision;
@@ -276,6 +313,12 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     compareRuns(plan, first, ordered, bar, [&](size_t k) {
       records[k].sessionId = first + static_cast<int32_t>(k);
       storage->recordRun(records[k]);
+      if (k < renamesFound_.size()) {
+        for (const Rename& rename : renamesFound_[k]) {
+          storage->recordRename({records[k].sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
+                                 afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
+        }
+      }
     });
     // Read back, so the summary shows what the database holds.
     for (size_t k = 0; k < plan.runs.size(); ++k) {
@@ -298,6 +341,12 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
   summary.unknownOld = plan.unknownOld;
   summary.unknownNew = plan.unknownNew;
   summary.submodules = submodules_;
+  for (size_t k = 0; k < renamesFound_.size(); ++k) {
+    for (const Rename& rename : renamesFound_[k]) {
+      summary.renames.push_back({plan.runs[k].label, afterRoot(rename.oldFile, settings_.oldRoot),
+                                 afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
+    }
+  }
   writeStandardOutput(renderSummary(summary, format_));
 }
 

@@ -58,6 +58,17 @@ void CompareOptions::addTo(CLI::App& app) {
   app.add_option("-j,--jobs", jobs, "Threads that read and compare files (default: one per core)")
       ->check(CLI::Range(1u, 1024u))
       ->type_name("N");
+  app.add_flag("--ignore-whitespace", ignoreWhitespace,
+               "Lines that differ only in spaces and tabs are the same (runs count as one space, "
+               "none at either end)");
+  app.add_flag("--ignore-case", ignoreCase,
+               "Lines that differ only in the case of letters are the same");
+  // A flag with a value: "--renames" alone is 50, and it never takes the folder after it.
+  renamesOption = app.add_flag("--renames{50}", renames,
+                               "Pair deleted and new files of a language whose non-blank lines "
+                               "are at least PERCENT% the same (default 50): compared as one "
+                               "file, stored with the new name, listed in cvn_renames")
+                      ->type_name("[=PERCENT]");
   app.add_flag("--legacy", legacy, "Compare with the legacy class Corvane_old");
   CLI::Option* sqlOption =
       app.add_flag("--sql", sql, "Print the statement list instead of storing it")

@@ -27,6 +27,9 @@ struct CompareOptions {
   std::vector<std::string> excludeDir;
   std::vector<std::string> git;  // REPO REV1 REV2
   unsigned jobs = 0;             // 0: one thread per core
+  std::string renames;           // empty unless --renames was given
+  bool ignoreWhitespace = false;
+  bool ignoreCase = false;
   bool legacy = false;
   bool sql = false;
   bool quiet = false;
@@ -40,6 +43,7 @@ struct CompareOptions {
   CLI::Option* endOption = nullptr;
   CLI::Option* sessionOption = nullptr;
   CLI::Option* gitOption = nullptr;
+  CLI::Option* renamesOption = nullptr;
 
   void addTo(CLI::App& app);
 };

@@ -14,6 +14,7 @@ void compareWith(const ComparisonSettings& settings, const PlannedRun& run, int3
   Comparer comparer;
   if (progress) comparer.setProgressCallback(progress);
   if (settings.pool) comparer.setWorkPool(settings.pool);
+  comparer.setLineFolding(settings.folding);
   comparer.setStatementSink(sink);
   comparer.compareFileList(settings.oldRoot, settings.newRoot, joinFileList(run.oldFiles),
                            joinFileList(run.newFiles), run.markers.comment, settings.threshold, 0,

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compare/run_plan.hpp"
+#include "engine/line_folding.hpp"
 #include "platform/work_pool.hpp"
 #include "tree/directory_comparison.hpp"
 
@@ -17,6 +18,7 @@ struct ComparisonSettings {
   int16_t threshold = 10;
   std::u16string compareType = u"2";
   bool legacy = false;
+  LineFolding folding;
   std::shared_ptr<WorkPool> pool;  // shared by the runs, which may run at the same time
 };
 

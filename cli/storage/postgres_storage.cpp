@@ -30,8 +30,12 @@ WHERE table_schema = current_schema() AND table_name = 'cvn_runs')sql";
 
 constexpr std::string_view kInsertRun = R"sql(
 INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
-  multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev)
-VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14))sql";
+  multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev,
+  ignorewhitespace, ignorecase, renames)
+VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17))sql";
+
+constexpr std::string_view kInsertRename = R"sql(
+INSERT INTO cvn_renames (sessionid, oldpath, newpath, similarity) VALUES ($1, $2, $3, $4))sql";
 
 // Rows whose xmin is this transaction's id are the rows it wrote. SUM gives NULL over no
 // rows, which reads as 0.
@@ -120,8 +124,17 @@ void PostgresStorage::recordRun(const RunRecord& run) {
       {std::to_string(run.sessionId), run.oldRoot, run.newRoot, run.language, run.commentChar,
        run.multiBegComm, run.multiEndComm, std::to_string(run.threshold), run.compareType,
        std::string(run.legacy ? "legacy" : "current"), run.started, run.gitRepo, run.oldRevision,
-       run.newRevision},
+       run.newRevision, std::to_string(int{run.ignoreWhitespace}),
+       std::to_string(int{run.ignoreCase}),
+       run.renames ? Value(std::to_string(*run.renames)) : Value()},
       writeContext());
+}
+
+void PostgresStorage::recordRename(const RenameRecord& rename) {
+  connection_->query(std::string(kInsertRename),
+                     {std::to_string(rename.sessionId), rename.oldPath, rename.newPath,
+                      std::to_string(rename.similarity)},
+                     writeContext());
 }
 
 SessionTotals PostgresStorage::readTotals(int32_t sessionId) {

@@ -22,7 +22,11 @@ CREATE TABLE IF NOT EXISTS cvn_runs (
   commentchar TEXT NOT NULL, multibegcomm TEXT NOT NULL, multiendcomm TEXT NOT NULL,
   threshold INTEGER NOT NULL, comparetype TEXT NOT NULL,
   comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), started TEXT NOT NULL,
-  gitrepo TEXT, oldrev TEXT, newrev TEXT);
+  gitrepo TEXT, oldrev TEXT, newrev TEXT, ignorewhitespace INTEGER NOT NULL DEFAULT 0,
+  ignorecase INTEGER NOT NULL DEFAULT 0, renames INTEGER);
+CREATE TABLE IF NOT EXISTS cvn_renames (
+  sessionid INTEGER NOT NULL, oldpath TEXT NOT NULL, newpath TEXT NOT NULL,
+  similarity INTEGER NOT NULL);
 )sql";
 
 // PostgreSQL wants a name for the derived table.

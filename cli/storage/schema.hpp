@@ -15,10 +15,13 @@ struct AddedColumn {
   std::string_view name;
   std::string_view type;
 };
-inline constexpr std::array<AddedColumn, 3> kAddedRunColumns = {{
+inline constexpr std::array<AddedColumn, 6> kAddedRunColumns = {{
     {"gitrepo", "TEXT"},
     {"oldrev", "TEXT"},
     {"newrev", "TEXT"},
+    {"ignorewhitespace", "INTEGER NOT NULL DEFAULT 0"},
+    {"ignorecase", "INTEGER NOT NULL DEFAULT 0"},
+    {"renames", "INTEGER"},
 }};
 
 // One row, one column: the largest session id of the three tables, NULL when they are empty.

@@ -17,8 +17,12 @@ namespace {
 
 constexpr std::string_view kInsertRun = R"sql(
 INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
-  multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev)
-VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14))sql";
+  multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev,
+  ignorewhitespace, ignorecase, renames)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17))sql";
+
+constexpr std::string_view kInsertRename = R"sql(
+INSERT INTO cvn_renames (sessionid, oldpath, newpath, similarity) VALUES (?1, ?2, ?3, ?4))sql";
 
 // SUM gives NULL over no rows, which reads as 0.
 constexpr std::string_view kFileTotals = R"sql(
@@ -137,6 +141,22 @@ void SqliteStorage::recordRun(const RunRecord& run) {
   bindOptional(insert, 12, run.gitRepo);
   bindOptional(insert, 13, run.oldRevision);
   bindOptional(insert, 14, run.newRevision);
+  insert.bind(15, int64_t{run.ignoreWhitespace});
+  insert.bind(16, int64_t{run.ignoreCase});
+  if (run.renames) {
+    insert.bind(17, int64_t{*run.renames});
+  } else {
+    insert.bindNull(17);
+  }
+  insert.step();
+}
+
+void SqliteStorage::recordRename(const RenameRecord& rename) {
+  SqliteStatement insert(db_, kInsertRename, writeContext());
+  insert.bind(1, int64_t{rename.sessionId});
+  insert.bind(2, rename.oldPath);
+  insert.bind(3, rename.newPath);
+  insert.bind(4, int64_t{rename.similarity});
   insert.step();
 }
 

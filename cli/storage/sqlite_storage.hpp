@@ -23,6 +23,7 @@ class SqliteStorage final : public Storage {
   int64_t nextSessionId() override;
   void executeStatements(std::string_view statements) override;
   void recordRun(const RunRecord& run) override;
+  void recordRename(const RenameRecord& rename) override;
   SessionTotals readTotals(int32_t sessionId) override;
   void commit() override;
   void rollback() noexcept override;

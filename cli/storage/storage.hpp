@@ -33,6 +33,17 @@ struct RunRecord {
   std::optional<std::string> gitRepo;
   std::optional<std::string> oldRevision;
   std::optional<std::string> newRevision;
+  bool ignoreWhitespace = false;
+  bool ignoreCase = false;
+  std::optional<int> renames;  // the least similarity of a rename, in percent, when asked for
+};
+
+// A deleted file taken as renamed: paths after the roots.
+struct RenameRecord {
+  int32_t sessionId = 0;
+  std::string oldPath;
+  std::string newPath;
+  int similarity = 0;
 };
 
 // Line counts of one kind of line.
@@ -79,6 +90,7 @@ class Storage {
   // stores are the statements' rows, in their order.
   virtual void executeStatements(std::string_view statements) = 0;
   virtual void recordRun(const RunRecord& run) = 0;
+  virtual void recordRename(const RenameRecord& rename) = 0;
   // The sums of the rows this transaction wrote for a session.
   virtual SessionTotals readTotals(int32_t sessionId) = 0;
   virtual void commit() = 0;

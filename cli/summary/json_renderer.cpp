@@ -49,6 +49,14 @@ std::string renderSummaryJson(const Summary& summary) {
   json["total"] = counts(summary.total(), summary.split);
   json["unknown_files"] = {{"old", summary.unknownOld}, {"new", summary.unknownNew}};
   json["submodules_left_out"] = summary.submodules;
+  Json renames = Json::array();
+  for (const SummaryRename& r : summary.renames) {
+    renames.push_back({{"language", r.label},
+                       {"old", r.oldPath},
+                       {"new", r.newPath},
+                       {"similarity", r.similarity}});
+  }
+  json["renames"] = std::move(renames);
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -17,6 +17,14 @@ struct SummaryRow {
   SessionTotals totals;
 };
 
+// A deleted file taken as renamed; paths after the roots.
+struct SummaryRename {
+  std::string label;  // of the run
+  std::string oldPath;
+  std::string newPath;
+  int similarity = 0;
+};
+
 struct Summary {
   std::string oldRoot;
   std::string newRoot;
@@ -29,6 +37,7 @@ struct Summary {
   int64_t unknownNew = 0;
   // Submodules of the revisions compared with --git, whose files another repository holds.
   int64_t submodules = 0;
+  std::vector<SummaryRename> renames;
 
   SessionTotals total() const;
 };

@@ -145,6 +145,13 @@ std::string renderSummaryTable(const Summary& summary) {
                        summary.unknownOld + summary.unknownNew, summary.unknownOld,
                        summary.unknownNew);
   }
+  if (!summary.renames.empty()) {
+    out += fmt::format("Renamed {} file{} (old -> new, lines alike):\n", summary.renames.size(),
+                       summary.renames.size() == 1 ? "" : "s");
+    for (const SummaryRename& r : summary.renames) {
+      out += fmt::format("  {} -> {} ({}%, {})\n", r.oldPath, r.newPath, r.similarity, r.label);
+    }
+  }
   if (summary.submodules > 0) {
     out += fmt::format("Left out {} submodule{}: another repository holds their files.\n",
                        summary.submodules, summary.submodules == 1 ? "" : "s");

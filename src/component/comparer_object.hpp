@@ -58,6 +58,8 @@ class ComparerObject {
   // The threads compareFileList reads and counts files on; without a pool of
   // its own, each call uses one thread per core. The results are the same.
   void setWorkPool(std::shared_ptr<WorkPool> pool) { pool_ = std::move(pool); }
+  // How lines compare in the identical and similarity passes (default: as they are).
+  void setLineFolding(LineFolding folding) { state_.folding = folding; }
   // compareFileList hands its statements to the sink as they are made and
   // returns an empty list, so a host that stores them need not hold them all.
   void setStatementSink(StatementSink sink) { sink_ = std::move(sink); }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/line_folding.hpp"
+
 namespace cvn {
 
 // Everything a comparer object carries from one call to the next, in one place:
@@ -20,6 +22,7 @@ struct ComparerState {
   std::u16string strFolderList{};  // folders found, each followed by a carriage return
   std::u16string strScanRoot{};
   int32_t blankInMultiComm = 0;  // kept by the legacy comment counter only
+  LineFolding folding{};         // a setting of C++ hosts, outside the interface
 };
 
 }  // namespace cvn

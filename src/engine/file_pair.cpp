@@ -45,7 +45,11 @@ ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteM
 }
 
 CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& two,
-                               int16_t threshold) {
+                               const ComparerState& state) {
+  const FoldedLines foldedOne(one.lines, state.folding);
+  const FoldedLines foldedTwo(two.lines, state.folding);
+  const std::span<const std::string_view> linesOne = foldedOne.lines();
+  const std::span<const std::string_view> linesTwo = foldedTwo.lines();
   CategoryCounts counts;
   counts.linesOne = static_cast<int32_t>(one.lines.size());
   counts.linesTwo = static_cast<int32_t>(two.lines.size());
@@ -54,16 +58,15 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
 
   std::vector<uint8_t> oldPaired(one.lines.size(), 0);
   std::vector<uint8_t> newPaired(two.lines.size(), 0);
-  counts.same =
-      static_cast<int32_t>(pairIdenticalLines(one.lines, two.lines, oldPaired, newPaired));
+  counts.same = static_cast<int32_t>(pairIdenticalLines(linesOne, linesTwo, oldPaired, newPaired));
 
   std::vector<std::string_view> unpairedOld;
-  unpairedOld.reserve(one.lines.size() - static_cast<size_t>(counts.same));
-  for (size_t i = 0; i < one.lines.size(); ++i) {
-    if (oldPaired[i] == 0) unpairedOld.push_back(one.lines[i]);
+  unpairedOld.reserve(linesOne.size() - static_cast<size_t>(counts.same));
+  for (size_t i = 0; i < linesOne.size(); ++i) {
+    if (oldPaired[i] == 0) unpairedOld.push_back(linesOne[i]);
   }
-  counts.changed =
-      static_cast<int32_t>(pairSimilarLines(unpairedOld, two.lines, newPaired, threshold).size());
+  counts.changed = static_cast<int32_t>(
+      pairSimilarLines(unpairedOld, linesTwo, newPaired, state.diffThershold).size());
   counts.deleted = counts.linesOne - counts.same - counts.changed;
   counts.added = counts.linesTwo - counts.same - counts.changed;
   return counts;
@@ -125,8 +128,8 @@ FilePairCounts compareLineLists(Lines one, Lines two, const ComparerState& state
   one = Lines();
   const ClassifiedFile classifiedTwo = classifyFile(two, markers);
   two = Lines();
-  return {compareCategory(classifiedOne.comment, classifiedTwo.comment, state.diffThershold),
-          compareCategory(classifiedOne.code, classifiedTwo.code, state.diffThershold)};
+  return {compareCategory(classifiedOne.comment, classifiedTwo.comment, state),
+          compareCategory(classifiedOne.code, classifiedTwo.code, state)};
 }
 
 }  // namespace

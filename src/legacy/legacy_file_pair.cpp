@@ -6,6 +6,7 @@
 #include "engine/file_pair.hpp"
 #include "engine/identical_pairing.hpp"
 #include "engine/line_classifier.hpp"
+#include "engine/line_folding.hpp"
 #include "engine/similarity_pairing.hpp"
 #include "engine/statements.hpp"
 #include "engine/variant.hpp"
@@ -45,14 +46,18 @@ LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
   const auto lengthTwo = static_cast<int32_t>(linesTwo.size());
   LegacyCounts counts;
 
+  // Lines pair as folded; they are counted and classified as they are.
+  const FoldedLines foldedOne(linesOne, state.folding);
+  const FoldedLines foldedTwo(linesTwo, state.folding);
   std::vector<uint8_t> oldPaired(linesOne.size(), 0);
   std::vector<uint8_t> newPaired(linesTwo.size(), 0);
-  counts.same = static_cast<int32_t>(pairIdenticalLines(linesOne, linesTwo, oldPaired, newPaired));
+  counts.same = static_cast<int32_t>(
+      pairIdenticalLines(foldedOne.lines(), foldedTwo.lines(), oldPaired, newPaired));
   // Every old line is offered again, also those paired by identical text.
   // The earlier test compares characters, which for text read through the
   // single-byte code page is the same as comparing bytes.
   const std::vector<LinePair> similar =
-      pairSimilarLines(linesOne, linesTwo, newPaired, state.diffThershold);
+      pairSimilarLines(foldedOne.lines(), foldedTwo.lines(), newPaired, state.diffThershold);
   counts.changed = static_cast<int32_t>(similar.size());
   for (const LinePair& pair : similar) oldPaired[static_cast<size_t>(pair.oldIndex)] = 1;
 
@@ -75,14 +80,15 @@ LegacyCounts legacyCompareLines(std::span<const std::string_view> linesOne,
   return counts;
 }
 
-LegacyPairResult legacyCountFilePair(const ComparerState& settings, const std::u16string& strRootDir,
-                                 const std::u16string& fileOne, const std::u16string& fileTwo) {
+LegacyPairResult legacyCountFilePair(const ComparerState& settings,
+                                     const std::u16string& strRootDir,
+                                     const std::u16string& fileOne, const std::u16string& fileTwo) {
   FileSystem& fs = FileSystem::current();
   const TextLines textOne = fs.readTextFile(fileOne);
   const TextLines textTwo = fs.readTextFile(fileTwo);
   LegacyPairResult result;
-  result.counts = legacyCompareLines(textOne.lines(), textTwo.lines(), settings,
-                                     result.blankInMultiComm);
+  result.counts =
+      legacyCompareLines(textOne.lines(), textTwo.lines(), settings, result.blankInMultiComm);
   result.name = nameAfterRoot(fileOne, strRootDir);
   return result;
 }
@@ -115,10 +121,9 @@ std::u16string legacyReportFilePair(ComparerState& state, const LegacyPairResult
   }
 
   std::array<Variant, 11> values = {
-      Variant(n.same),     Variant(n.changed),    Variant(n.deleted),
-      Variant(n.added),    Variant(n.commentOne), Variant(n.commentTwo),
-      Variant(n.totalOne), Variant(n.totalTwo),   Variant(result.name),
-      Variant(n.blankOne), Variant(n.blankTwo)};
+      Variant(n.same),       Variant(n.changed),    Variant(n.deleted),  Variant(n.added),
+      Variant(n.commentOne), Variant(n.commentTwo), Variant(n.totalOne), Variant(n.totalTwo),
+      Variant(result.name),  Variant(n.blankOne),   Variant(n.blankTwo)};
   appendLegacyStatement(state, values);
   return report;
 }

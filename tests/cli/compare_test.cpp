@@ -32,6 +32,59 @@ TEST(Compare, RootsAreAbsoluteAndNormalHoweverTyped) {
   }
 }
 
+// --ignore-whitespace and --ignore-case make lines that differ only so the same; --renames
+// pairs deleted and new files by content (identical first, ties to the same file name),
+// compares each pair under the new name and records it.
+TEST(Compare, FoldingAndRenames) {
+  TempDir dir;
+  std::string body;
+  for (int k = 0; k < 10; ++k) body += "int f" + std::to_string(k) + "(void);\n";
+  dir.write("old/keep.c", "int  Main(void);\n");
+  dir.write("new/keep.c", "int main(void);\n");
+  dir.write("old/a.c", body);
+  dir.write("new/b.c", body.substr(0, body.rfind("int f9")) + "int g(void);\n");  // 9 of 10
+  dir.write("old/gone.c", "int gone;\n");
+  dir.write("old/util.c", "int u;\n");
+  dir.write("new/other.c", "int u;\n");
+  dir.write("new/z/util.c", "int u;\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string rows;     // file, same, changed
+    std::string renames;  // as stored
+    std::string run;      // ignorewhitespace, ignorecase, renames
+  };
+  for (const Case& c : std::vector<Case>{
+           {{}, "keep.c|0|1\n", "", "0|0|NULL\n"},
+           {{"--ignore-whitespace"}, "keep.c|0|1\n", "", "1|0|NULL\n"},
+           {{"--ignore-whitespace", "--ignore-case"}, "keep.c|1|0\n", "", "1|1|NULL\n"},
+           {{"--renames"},
+            "b.c|9|1\nkeep.c|0|1\nz/util.c|1|0\n",
+            "1|a.c|b.c|90\n1|util.c|z/util.c|100\n",
+            "0|0|50\n"},
+           {{"--renames=95"}, "keep.c|0|1\nz/util.c|1|0\n", "1|util.c|z/util.c|100\n", "0|0|95\n"},
+       }) {
+    std::vector<std::string> args = {"compare", "old", "new", "--db", "f.db"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    fs::remove(dir.path() / "f.db");
+    const Outcome result = runCvn(args, {.cwd = dir.path()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const fs::path db = dir.path() / "f.db";
+    // The files compared in both trees; deleted and new ones are only counted.
+    EXPECT_EQ(sqlite(db,
+                     "SELECT filename, samelines, changedlines FROM file_compare_results "
+                     "WHERE samelines + changedlines > 0"),
+              c.rows);
+    EXPECT_EQ(sqlite(db, "SELECT * FROM cvn_renames"), c.renames);
+    EXPECT_EQ(sqlite(db, "SELECT ignorewhitespace, ignorecase, renames FROM cvn_runs"), c.run);
+  }
+  EXPECT_NE(runCvn({"compare", "old", "new", "--renames", "--db", "s.db"}, {.cwd = dir.path()})
+                .out.find("Renamed 2 files (old -> new, lines alike):\n  a.c -> b.c (90%, C)\n"
+                          "  util.c -> z/util.c (100%, C)\n"),
+            std::string::npos);
+  expectFailure(runCvn({"compare", "old", "new", "--renames=abc"}, {.cwd = dir.path()}),
+                "cvn: --renames: ", "\"abc\" is not a percentage from 1 to 100");
+}
+
 TEST(Compare, FiltersChooseFilesByNameAndFolderName) {
   TempDir dir;
   for (const char* file : {"main.c", "util.h", "build/gen.c", "src/build/a.c", "src/builds/b.c"}) {
@@ -103,8 +156,10 @@ Stored as sessions 1-3 in s.db.
   EXPECT_EQ(json["languages"][0]["code"].dump() + json["total"]["comments"].dump(), "nullnull");
   json.erase("languages");
   json.erase("total");
-  EXPECT_EQ(json.dump(), R"({"database":"s.db","new":")" + r + R"(/new","old":")" + r +
-                             R"(/old","sessions":[1,2,3],"submodules_left_out":0,"unknown_files":{"new":1,"old":0}})");
+  EXPECT_EQ(
+      json.dump(),
+      R"({"database":"s.db","new":")" + r + R"(/new","old":")" + r +
+          R"(/old","renames":[],"sessions":[1,2,3],"submodules_left_out":0,"unknown_files":{"new":1,"old":0}})");
   EXPECT_NE(compare({"--legacy"}).find("|    -    -    -    - |    -    -    -    - |    4"),
             std::string::npos);
   // Markers given by --lang or by hand make one run of every file; C's block markers stay.
@@ -225,6 +280,9 @@ TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
   // A git that says it started, then waits to be stopped.
   dir.write("bin/git", "#!/bin/sh\n: > " + r + "/started\nexec sleep 60\n");
   fs::permissions(dir.path() / "bin/git", fs::perms::owner_all);
+  // A git whose object reader ends at once: a failure, never a SIGPIPE.
+  dir.write("quits/git", "#!/bin/sh\n[ \"$3\" = cat-file ] && exit 0\nexec /usr/bin/git \"$@\"\n");
+  fs::permissions(dir.path() / "quits/git", fs::perms::owner_all);
   struct Case {
     std::vector<std::string> args;  // after --git repo
     std::pair<std::string, std::optional<std::string>> env;
@@ -240,6 +298,7 @@ TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
                 "/repo: fatal: Not a valid object name v9\n"},
            {{"v1", "release/2", "--session", "2147483647"}, {}, 0, "cvn: error 6: "},
            {{"v1", "release/2"}, {"PATH", r + "/home"}, 0, "cvn: cannot run git: "},
+           {{"v1", "release/2"}, {"PATH", r + "/quits:/usr/bin:/bin"}, 0, "cvn: error 75: "},
            {{"v1", "release/2"}, {"PATH", bin}, SIGINT, ""},
            {{"v1", "release/2"}, {"PATH", bin}, SIGTERM, ""},
        }) {

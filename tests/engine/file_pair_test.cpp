@@ -31,7 +31,8 @@ ComparerState cMarkers(int16_t threshold) {
 
 TEST(CompareLines, EqualsTheLiteralComparison) {
   static const std::vector<std::string> pieces = {
-      "a", "b", "ab", "x = 1;", " ", "\t", "//", "/*", "*/", "#", "\xE9", "\x80", "\r", "{", "--"};
+      "a",  "b", "ab", "x = 1;", " ",      "\t",   "//",   "/*",   "*/",   "#",    "\xE9", "\x80",
+      "\r", "{", "--", "A",      "X = 1;", "\xC9", "\x8A", "\x9A", "\xFF", "\xDF", "  ",   " \t "};
   static const std::vector<test::MarkerTexts> markerSets = {
       {u"//", u"/*", u"*/"},    {u"#", u"", u""},      {u"--", u"{", u"}"},
       {u"", u"/*", u""},        {u"//", u"/*", u"/*"}, {u"\u00E9", u"\u20AC", u"\r"},
@@ -57,14 +58,29 @@ TEST(CompareLines, EqualsTheLiteralComparison) {
     const std::string two = random() % 8 == 0 ? one : file();  // unchanged files take a shortcut
     const test::MarkerTexts& m = markerSets[random() % markerSets.size()];
     const auto threshold = static_cast<int16_t>(static_cast<int>(random() % 42) - 1);
-    const ComparerState state{0, m.comment, m.begin, m.end, threshold};
+    ComparerState state{0, m.comment, m.begin, m.end, threshold};
+    state.folding = {random() % 3 == 0, random() % 3 == 0};
     const auto linesOne = splitLines(one), linesTwo = splitLines(two);
     const FilePairCounts literal =
-        test::literalCompare(decoded(linesOne), decoded(linesTwo), m, threshold);
+        test::literalCompare(decoded(linesOne), decoded(linesTwo), m, threshold, state.folding);
     ASSERT_EQ(compareLines(linesOne, linesTwo, state), literal) << "round " << round;
     files.one = one;
     files.two = two;
     ASSERT_EQ(countFilePair(state, u"", u"/1", u"/2").counts, literal) << "round " << round;
+  }
+}
+
+// Folded, lines compare by their words, single-spaced, and by letters without case.
+TEST(CompareLines, FoldingIgnoresSpacingAndCase) {
+  const std::vector<std::string_view> one = {"\tint  x = 1; ", "caf\xE9 \x9A\xFF"},
+                                      two = {"int x = 1;", "CAF\xC9 \x8A\x9F"};
+  ComparerState state = cMarkers(0);
+  for (const auto& [folding, same] : {std::pair{LineFolding{}, 0},
+                                      {LineFolding{true, false}, 1},
+                                      {LineFolding{false, true}, 1},
+                                      {LineFolding{true, true}, 2}}) {
+    state.folding = folding;
+    EXPECT_EQ(compareLines(one, two, state).code.same, same);
   }
 }
 

@@ -12,6 +12,9 @@
 #include "engine/changed_line.hpp"
 #include "engine/file_pair.hpp"
 #include "engine/line_classifier.hpp"
+#include "engine/line_folding.hpp"
+#include "platform/codepage.hpp"
+#include "platform/upper_case.hpp"
 
 namespace cvn::test {
 
@@ -21,11 +24,40 @@ struct MarkerTexts {
   std::u16string end;
 };
 
+// A line as the passes compare it: its words joined by single spaces, and
+// letters as capitals where the code page has the capital.
+inline std::u16string literalFold(const std::u16string& line, LineFolding folding) {
+  std::u16string text = line;
+  if (folding.ignoreCase) {
+    for (char16_t& ch : text) {
+      if (encodeCp1252(toUpperSimple(ch))) ch = toUpperSimple(ch);
+    }
+  }
+  if (!folding.ignoreWhitespace) return text;
+  std::vector<std::u16string> words(1);
+  for (char16_t ch : text) {
+    if (ch != u' ' && ch != u'\t') {
+      words.back() += ch;
+    } else if (!words.back().empty()) {
+      words.emplace_back();
+    }
+  }
+  std::u16string joined;
+  for (const std::u16string& word : words) {
+    if (word.empty()) continue;
+    if (!joined.empty()) joined += u' ';
+    joined += word;
+  }
+  return joined;
+}
+
 // The current comparison: each file classified from outside a comment, blank
-// lines left out, identical lines paired first, then similar ones.
+// lines left out, identical lines paired first, then similar ones, all of them
+// folded as asked.
 inline FilePairCounts literalCompare(const std::vector<std::u16string>& one,
                                      const std::vector<std::u16string>& two,
-                                     const MarkerTexts& markers, int16_t threshold) {
+                                     const MarkerTexts& markers, int16_t threshold,
+                                     LineFolding folding = {}) {
   struct Category {
     std::vector<std::u16string> a, b;
     int32_t blankA = 0, blankB = 0;
@@ -39,7 +71,7 @@ inline FilePairCounts literalCompare(const std::vector<std::u16string>& one,
       if (classifier.isBlank(line)) {
         ++(first ? cat.blankA : cat.blankB);
       } else {
-        (first ? cat.a : cat.b).push_back(line);
+        (first ? cat.a : cat.b).push_back(literalFold(line, folding));
       }
     }
   };
