@@ -277,6 +277,17 @@ TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
                 .out.find("Left out 1 submodule: another repository holds their files."),
             std::string::npos);
 
+  // Many files read on four threads at once, each through a reader of its own.
+  for (int k = 0; k < 40; ++k) {
+    dir.write("repo/many/f" + std::to_string(k) + ".c", std::string(k * 99, 'x') + "\n");
+  }
+  commit("v4");
+  const auto statementsOn = [&](const char* threads) {
+    return runCvn({"compare", "--git", "repo", "v3", "v4", "--sql", "-j", threads}, options()).out;
+  };
+  EXPECT_EQ(statementsOn("4"), statementsOn("1"));
+  EXPECT_NE(statementsOn("1").find("many/f39.c"), std::string::npos);
+
   // A git that says it started, then waits to be stopped.
   dir.write("bin/git", "#!/bin/sh\n: > " + r + "/started\nexec sleep 60\n");
   fs::permissions(dir.path() / "bin/git", fs::perms::owner_all);
