@@ -18,6 +18,12 @@ size_t position(View<CharT> s, const Marker<CharT>& marker) {
   return found == View<CharT>::npos ? 0 : found + 1;
 }
 
+// position(s, marker) == 1, without searching the rest of the line.
+template <typename CharT>
+bool startsWith(View<CharT> s, const Marker<CharT>& marker) {
+  return !s.empty() && marker.canOccur && s.starts_with(View<CharT>(marker.text));
+}
+
 template <typename CharT>
 bool endsWith(View<CharT> s, const Marker<CharT>& marker) {
   return marker.canOccur && s.ends_with(View<CharT>(marker.text));
@@ -75,20 +81,21 @@ auto LineClassifier<CharT>::classify(View<CharT> line, bool& inMultiComm) -> Cla
 
 template <typename CharT>
 bool LineClassifier<CharT>::isCommentNormalized(View<CharT> s, bool& inMultiComm) const {
-  const size_t pBeg = position(s, markers_.multiBegComm);
-  const size_t pEnd = position(s, markers_.multiEndComm);
-  const size_t pComm = position(s, markers_.commentChar);
-
+  // Each marker is looked for only when the rule below needs it: most lines
+  // are code with no begin marker, and only the start of the line matters then.
   if (inMultiComm) {
-    if (pEnd == 0) return true;
+    if (position(s, markers_.multiEndComm) == 0) return true;
     inMultiComm = false;
     return endsWith(s, markers_.multiEndComm);
   }
+  const size_t pBeg = position(s, markers_.multiBegComm);
   if (markers_.multiBegComm.length() == 0 || pBeg == 0) {
-    return markers_.commentChar.length() >= 1 && pComm == 1;
+    return markers_.commentChar.length() >= 1 && startsWith(s, markers_.commentChar);
   }
+  const size_t pComm = position(s, markers_.commentChar);
   // A single-line marker before the begin marker makes the begin marker part of it.
   if (markers_.commentChar.length() >= 1 && pComm >= 1 && pComm < pBeg) return true;
+  const size_t pEnd = position(s, markers_.multiEndComm);
   const bool comment = pBeg == 1 && (pEnd == 0 || endsWith(s, markers_.multiEndComm));
   // Code before a begin marker still opens the comment for the following lines.
   if (pEnd == 0) inMultiComm = true;
