@@ -121,7 +121,12 @@ void CompareCommand::run() {
 
 void CompareCommand::readOptions() {
   settings_.threshold = parseInt16Option("--threshold", options_.threshold);
-  if (given(options_.sessionOption)) session_ = parseInt32Option("--session", options_.session);
+  if (given(options_.sessionOption)) {
+    session_ = parseInt32Option("--session", options_.session);
+    if (*session_ < 1) {
+      throw CommandError(fmt::format("--session {}: a session id is 1 or more", *session_));
+    }
+  }
   settings_.compareType = utf8ToUtf16(options_.type);
   settings_.legacy = options_.legacy;
   settings_.folding = {options_.ignoreWhitespace, options_.ignoreCase};
@@ -298,7 +303,8 @@ RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
 
 void CompareCommand::store(const RunPlan& plan, const std::string& started,
                            ProgressBar& bar) const {
-  const std::unique_ptr<Storage> storage = openStorage(options_.db);
+  // Without a database the rows still go through one in memory, for the summary.
+  const std::unique_ptr<Storage> storage = openStorage(options_.noDb ? ":memory:" : options_.db);
   std::vector<RunRecord> records;
   for (const PlannedRun& run : plan.runs) records.push_back(record(run, 0, started));
   checkStorable(*storage, settings_, plan, records);
@@ -308,6 +314,11 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     storage->begin();
     const int64_t next = session_ ? *session_ : storage->nextSessionId();
     const int32_t first = firstSessionId(next, plan.runs.size());
+    // A session given twice would mix two runs' rows.
+    if (const auto held = storage->heldSession(first, first + int64_t(plan.runs.size()) - 1)) {
+      throw CommandError(
+          fmt::format("--session {}: {} holds session {} already", first, storage->name(), *held));
+    }
     OrderedStatements ordered(
         plan.runs.size(), [&storage](std::string_view text) { storage->executeStatements(text); });
     compareRuns(plan, first, ordered, bar, [&](size_t k) {
@@ -337,6 +348,7 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
   summary.oldRoot = shownOld_;
   summary.newRoot = shownNew_;
   summary.database = storage->name();
+  summary.stored = !options_.noDb;
   summary.split = !settings_.legacy;
   summary.unknownOld = plan.unknownOld;
   summary.unknownNew = plan.unknownNew;

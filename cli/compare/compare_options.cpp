@@ -73,6 +73,9 @@ void CompareOptions::addTo(CLI::App& app) {
   CLI::Option* sqlOption =
       app.add_flag("--sql", sql, "Print the statement list instead of storing it")
           ->excludes(dbOption);
+  app.add_flag("--no-db", noDb, "Compare and print the summary; store nothing, create no file")
+      ->excludes(dbOption)
+      ->excludes(sqlOption);
   app.add_option("--format", format, "Form of the summary: table (default), json or csv")
       ->check(CLI::IsMember({"table", "json", "csv"}))
       ->excludes(sqlOption);

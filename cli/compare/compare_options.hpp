@@ -32,6 +32,7 @@ struct CompareOptions {
   bool ignoreCase = false;
   bool legacy = false;
   bool sql = false;
+  bool noDb = false;
   bool quiet = false;
 
   // Set when the option was given, as an empty text is a valid marker.

@@ -102,6 +102,14 @@ int64_t PostgresStorage::nextSessionId() {
   return largest == INT64_MAX ? largest : largest + 1;
 }
 
+std::optional<int64_t> PostgresStorage::heldSession(int64_t first, int64_t last) {
+  const auto rows =
+      connection_->query(heldSessionQuery("$1::bigint", "$2::bigint"),
+                         {std::to_string(first), std::to_string(last)}, readContext());
+  if (rows.empty() || !rows[0].at(0)) return std::nullopt;
+  return number(rows[0][0]);
+}
+
 void PostgresStorage::executeStatements(std::string_view statements) {
   // Text values cannot hold "|||" (the component refuses them), so every cut is a
   // statement boundary; the whole list goes to the server in one round trip.

@@ -25,6 +25,7 @@ class PostgresStorage final : public Storage {
   bool requiresUtf8() const override { return true; }
   void begin() override;
   int64_t nextSessionId() override;
+  std::optional<int64_t> heldSession(int64_t first, int64_t last) override;
   void executeStatements(std::string_view statements) override;
   void recordRun(const RunRecord& run) override;
   void recordRename(const RenameRecord& rename) override;

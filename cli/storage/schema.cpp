@@ -36,4 +36,17 @@ SELECT MAX(id) FROM (
   UNION ALL SELECT MAX(sessionid) FROM dir_compare_results
   UNION ALL SELECT MAX(sessionid) FROM cvn_runs) AS ids)sql";
 
+std::string heldSessionQuery(std::string_view first, std::string_view last) {
+  std::string query = "SELECT MIN(sessionid) FROM (";
+  const char* separator = "";
+  for (const char* table :
+       {"file_compare_results", "dir_compare_results", "cvn_runs", "cvn_renames"}) {
+    query += separator;
+    query += std::string("SELECT sessionid FROM ") + table + " WHERE sessionid BETWEEN " +
+             std::string(first) + " AND " + std::string(last);
+    separator = " UNION ALL ";
+  }
+  return query + ") AS held";
+}
+
 }  // namespace cvn::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace cvn::cli {
@@ -26,5 +27,9 @@ inline constexpr std::array<AddedColumn, 6> kAddedRunColumns = {{
 
 // One row, one column: the largest session id of the three tables, NULL when they are empty.
 extern const std::string_view kLargestSessionQuery;
+
+// One row, one column: the smallest session id from the first to the last parameter that a
+// table holds, NULL when none does. first and last are the placeholders ("?1", "$1").
+std::string heldSessionQuery(std::string_view first, std::string_view last);
 
 }  // namespace cvn::cli

@@ -110,6 +110,14 @@ int64_t SqliteStorage::nextSessionId() {
   return largest == INT64_MAX ? largest : largest + 1;
 }
 
+std::optional<int64_t> SqliteStorage::heldSession(int64_t first, int64_t last) {
+  SqliteStatement query(db_, heldSessionQuery("?1", "?2"), readContext());
+  query.bind(1, first);
+  query.bind(2, last);
+  if (!query.step() || query.columnIsNull(0)) return std::nullopt;
+  return query.columnInt64(0);
+}
+
 void SqliteStorage::executeStatements(std::string_view statements) {
   // Text values cannot hold "|||" (the component refuses them), so every cut is a
   // statement boundary.

@@ -21,6 +21,7 @@ class SqliteStorage final : public Storage {
   const std::string& name() const override { return path_; }
   void begin() override;
   int64_t nextSessionId() override;
+  std::optional<int64_t> heldSession(int64_t first, int64_t last) override;
   void executeStatements(std::string_view statements) override;
   void recordRun(const RunRecord& run) override;
   void recordRename(const RenameRecord& rename) override;

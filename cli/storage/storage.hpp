@@ -86,6 +86,8 @@ class Storage {
   // One more than the largest session id in the result tables and the run table; 1 when
   // there is none. Wider than a session id, so the caller sees an overflow.
   virtual int64_t nextSessionId() = 0;
+  // The smallest session id from first to last that a table holds, if any.
+  virtual std::optional<int64_t> heldSession(int64_t first, int64_t last) = 0;
   // Runs a statement list of the component ("|||" after each statement): the rows it
   // stores are the statements' rows, in their order.
   virtual void executeStatements(std::string_view statements) = 0;

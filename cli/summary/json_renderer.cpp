@@ -32,7 +32,7 @@ std::string renderSummaryJson(const Summary& summary) {
   Json json;
   json["old"] = summary.oldRoot;
   json["new"] = summary.newRoot;
-  json["database"] = summary.database;
+  json["database"] = summary.stored ? Json(summary.database) : Json(nullptr);
   Json sessions = Json::array();
   Json languages = Json::array();
   for (const SummaryRow& row : summary.rows) {

@@ -29,6 +29,7 @@ struct Summary {
   std::string oldRoot;
   std::string newRoot;
   std::string database;
+  bool stored = true;  // false for a run that stores nothing
   // False for the legacy comparer, whose rows have no code and comment split.
   bool split = true;
   std::vector<SummaryRow> rows;

@@ -157,7 +157,9 @@ std::string renderSummaryTable(const Summary& summary) {
                        summary.submodules, summary.submodules == 1 ? "" : "s");
   }
   if (!summary.split) out += "The legacy comparer does not split code and comment lines.\n";
-  if (summary.rows.empty()) {
+  if (!summary.stored) {
+    out += "Nothing stored (--no-db).\n";
+  } else if (summary.rows.empty()) {
     out += fmt::format("No file of a known language: nothing stored in {}.\n", summary.database);
   } else {
     out += fmt::format("Stored as {} in {}.\n", sessionText(summary), summary.database);

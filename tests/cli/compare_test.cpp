@@ -24,7 +24,7 @@ TEST(Compare, RootsAreAbsoluteAndNormalHoweverTyped) {
                                                {"link", "v\xFF", "link", "v\xFF"}}) {
     // Numbers at their limits are taken.
     const Outcome result = runCvn({"compare", typedOld, typedNew, "--sql", "--threshold", "+32767",
-                                   "--session", "-2147483648"},
+                                   "--session", "2147483647"},
                                   {.cwd = dir.path()});
     EXPECT_TRUE(
         result.out.ends_with("'" + r + "/" + shownOld + "/','" + r + "/" + shownNew + "/')|||"))
@@ -83,6 +83,10 @@ TEST(Compare, FoldingAndRenames) {
             std::string::npos);
   expectFailure(runCvn({"compare", "old", "new", "--renames=abc"}, {.cwd = dir.path()}),
                 "cvn: --renames: ", "\"abc\" is not a percentage from 1 to 100");
+  // --no-db: the summary, and no database anywhere.
+  const Outcome look = runCvn({"compare", "old", "new", "--no-db"}, {.cwd = dir.path()});
+  EXPECT_TRUE(look.out.ends_with("Nothing stored (--no-db).\n")) << look.out;
+  EXPECT_FALSE(fs::exists(dir.path() / "cvn.db"));
 }
 
 TEST(Compare, FiltersChooseFilesByNameAndFolderName) {

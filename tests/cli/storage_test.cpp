@@ -106,8 +106,11 @@ TEST_P(Storage, SessionIdsFollowTheLargestStored) {
   std::vector<std::thread> runs;
   for (int k = 0; k < 4; ++k) runs.emplace_back([&] { EXPECT_EQ(cvn({"--quiet"}).status, 0); });
   for (std::thread& thread : runs) thread.join();
-  EXPECT_EQ(cvn({"--session", "10", "--format", "csv"}).out, once);
-  std::string ids = "7|1|NULL\n10|2|NULL\n11|2|NULL\n12|2|NULL\n";
+  EXPECT_NE(once, "");
+  // A session stored already is refused, also when a later run of the command would hit it.
+  expectFailure(cvn({"--session", "12"}), "cvn: --session 12: ", "holds session 12 already");
+  expectFailure(cvn({"--session", "9"}), "cvn: --session 9: ", "holds session 10 already");
+  std::string ids = "7|1|NULL\n10|1|NULL\n11|1|NULL\n12|1|NULL\n";
   for (int id = 51; id <= 62; ++id) ids += std::to_string(id) + "|1|NULL\n";
   EXPECT_EQ(query("SELECT sessionid, COUNT(*), MAX(newrev) FROM cvn_runs GROUP BY 1 ORDER BY 1"),
             ids);
