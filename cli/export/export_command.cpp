@@ -3,8 +3,15 @@
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "app/failure.hpp"
@@ -15,9 +22,46 @@
 #include "export/out_dialog.hpp"
 #include "export/run_reader.hpp"
 #include "export/save_dialog.hpp"
+#include "output/standard_output.hpp"
+#include "platform/file_descriptor_posix.hpp"
 
 namespace cvn::cli {
 namespace {
+
+// Whether the Save dialog can ask anyone: a display for zenity, or this process's
+// terminal with this process in the foreground, as the dialog itself decides.
+bool dialogCanAsk() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  const FileDescriptor tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
+  return tty.valid() && ::tcgetpgrp(tty.get()) == ::getpgrp();
+}
+
+// A folder of its own under the temporary folder, removed with everything in it.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/cvn-export-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw CommandError(fmt::format("cannot create a temporary folder like {}", pattern));
+    }
+    path_ = pattern;
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 class ExportCommand final : public Command {
  public:
@@ -40,9 +84,12 @@ class ExportCommand final : public Command {
 
 void ExportCommand::addOptions(CLI::App& subcommand) {
   subcommand.add_option("--session", session_, "Session id of the run, 32-bit")->required();
-  subcommand.add_option("--db", db_, "SQLite file that holds the results (default: cvn.db)");
-  outOption_ = subcommand.add_option(
-      "--out", out_, "Write here without showing the Save dialog; an existing file is replaced");
+  subcommand.add_option("--db", db_,
+                        "Where the results are: a SQLite file (default: cvn.db) or a PostgreSQL "
+                        "database, as for compare");
+  outOption_ = subcommand.add_option("--out", out_,
+                                     "Write here without showing the Save dialog; an existing "
+                                     "file is replaced; - is standard output");
 }
 
 bool ExportCommand::exportSession() const {
@@ -51,14 +98,27 @@ bool ExportCommand::exportSession() const {
   const bool hasOut = outOption_->count() > 0;
   if (hasOut && out_.empty()) throw CommandError("--out: the path is empty");
 
+  if (!hasOut && !dialogCanAsk()) {
+    throw CommandError(
+        "no display for the Save dialog and no terminal to ask on: give the file with --out "
+        "FILE, or --out - for standard output");
+  }
+
   const ExportTexts texts = makeExportTexts(readStoredSession(db_, sessionId));
   Corvane exporter;
   if (!hasOut) {
     return exporter.exportFile(texts.topheader, texts.topcontents, texts.fileheader,
                                texts.filecontents) != 0;
   }
+  // Standard output: the component writes a file, which is then copied out.
+  std::optional<TemporaryFolder> folder;
+  std::string target = out_;
+  if (out_ == "-") {
+    folder.emplace();
+    target = folder->path() + "/export.txt";
+  }
   // The dialog function is copied when installed; the answer is shared to read it back.
-  const auto answer = std::make_shared<OutDialog>(out_);
+  const auto answer = std::make_shared<OutDialog>(target);
   const Module1::ScopedSaveDialog dialog(
       [answer](Module1::OPENFILENAME& ofn) { return (*answer)(ofn); });
   const int16_t written =
@@ -66,6 +126,10 @@ bool ExportCommand::exportSession() const {
   if (written == 0 && answer->pathDidNotFit()) {
     throw CommandError(fmt::format("--out: the path has {} bytes; the Save dialog takes at most {}",
                                    answer->bytes(), kSaveBufferSpaces));
+  }
+  if (written != 0 && folder) {
+    std::ifstream in(target, std::ios::binary);
+    writeStandardOutput(std::string(std::istreambuf_iterator<char>(in), {}));
   }
   return written != 0;
 }

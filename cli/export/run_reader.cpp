@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/failure.hpp"
+#include "storage/postgres_connection.hpp"
 #include "storage/storage.hpp"
 
 namespace cvn::cli {
@@ -68,10 +69,6 @@ std::string columnList(const std::array<std::string_view, N>& columns) {
 }
 
 Database openReadOnly(const std::string& database) {
-  // The location is not repeated: a PostgreSQL one may hold a password.
-  if (isPostgresLocation(database)) {
-    throw CommandError("--db: export reads SQLite files only, not PostgreSQL");
-  }
   struct stat st {};
   // SQLite's own message for a missing file ("unable to open database file") says less.
   if (::stat(database.c_str(), &st) != 0 && errno == ENOENT) {
@@ -89,9 +86,51 @@ Database openReadOnly(const std::string& database) {
   return db;
 }
 
+// A run's rows in a PostgreSQL database, in the order they were written: its tables are
+// only ever appended to, so their physical order (ctid) is that order.
+StoredSession readPostgresSession(const std::string& location, int32_t sessionId) {
+  PostgresConnection connection(location);
+  const std::string context = "cannot read database " + connection.name();
+  connection.execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", context);
+  const std::vector<PostgresConnection::Value> session = {std::to_string(sessionId)};
+  const auto rows = [&](const std::string& sql) {
+    std::vector<StoredRow> result;
+    for (const auto& row : connection.query(sql, session, context)) {
+      StoredRow& values = result.emplace_back();
+      for (const auto& value : row) values.push_back(value.value_or(""));
+    }
+    return result;
+  };
+  StoredSession stored;
+  stored.sessionId = sessionId;
+  const auto tables = connection.query("SELECT to_regclass('cvn_runs') IS NOT NULL", {}, context);
+  if (!tables.empty() && tables[0].at(0) == "t") {
+    for (const StoredRow& row :
+         rows("SELECT oldroot, newroot, language, commentchar, multibegcomm, multiendcomm, "
+              "threshold, comparetype, comparer, started, language IS NULL FROM cvn_runs "
+              "WHERE sessionid = $1 ORDER BY ctid")) {
+      StoredRun run{row[0], row[1], row[2], row[3], row[4], row[5], row[6], row[7], row[8], row[9]};
+      if (row[10] == "t") run.language.reset();
+      stored.runs.push_back(std::move(run));
+    }
+  }
+  if (stored.runs.empty()) {
+    throw CommandError(fmt::format("session {} not found in {}", sessionId, connection.name()));
+  }
+  stored.dirRows =
+      rows(fmt::format("SELECT {} FROM dir_compare_results WHERE sessionid = $1 ORDER BY ctid",
+                       columnList(kDirColumns)));
+  stored.fileRows =
+      rows(fmt::format("SELECT {} FROM file_compare_results WHERE sessionid = $1 ORDER BY ctid",
+                       columnList(kFileColumns)));
+  connection.execute("COMMIT", context);
+  return stored;
+}
+
 }  // namespace
 
 StoredSession readStoredSession(const std::string& database, int32_t sessionId) {
+  if (isPostgresLocation(database)) return readPostgresSession(database, sessionId);
   const Database db = openReadOnly(database);
   const SessionQuery query(db.get(), database);
   // One read transaction, so that the three tables agree.

@@ -49,8 +49,9 @@ struct StoredSession {
   std::vector<StoredRow> fileRows;
 };
 
-// Reads a session from a SQLite file without changing it. A file that cannot be opened or
-// read, or a session with no run recorded, is a CommandError naming the database.
+// Reads a session from a SQLite file or a PostgreSQL database without changing it. A
+// database that cannot be opened or read, or a session with no run recorded, is an error
+// naming the database.
 StoredSession readStoredSession(const std::string& database, int32_t sessionId);
 
 }  // namespace cvn::cli

@@ -58,8 +58,8 @@ TEST(Count, FormatsAndMarkers) {
   }
 }
 
-// The stored run as the component's export file; a failure keeps the file that was there; without
-// --out, a desktop or a terminal, the dialog cancels: status 1.
+// The stored run as the component's export file, or on standard output; a failure keeps the file
+// that was there; without --out, a desktop or a terminal, a hint to use --out.
 TEST(Export, WritesTheStoredRunThroughTheComponent) {
   TempDir dir;
   dir.write("old/a.c", "int a;\n");
@@ -102,13 +102,19 @@ TEST(Export, WritesTheStoredRunThroughTheComponent) {
   EXPECT_EQ(readBytes(dir.path() / "out/e.txt"), "kept");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), {}), 1);
 
+  // "-" is standard output, through a temporary file that goes.
+  dir.mkdir("tmp");
+  const Outcome piped = cvnExport("8", "-", {.env = {{"TMPDIR", r + "/tmp"}}});
+  EXPECT_EQ(piped.out, legacy);
+  EXPECT_TRUE(fs::is_empty(dir.path() / "tmp"));
+
   const auto before = std::distance(fs::directory_iterator(dir.path()), {});
   const Outcome result =
       runCvn({"export", "--session", "8", "--db", "r.db"},
              {.cwd = dir.path(),
               .env = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}},
               .detached = true});
-  expectFailure(result, "cvn: export cancelled, nothing written", "", 1);
+  expectFailure(result, "cvn: no display for the Save dialog", "--out FILE");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), before);
 }
 

@@ -90,6 +90,18 @@ TEST_P(Storage, StoresTheRowsOfTheStatements) {
   EXPECT_EQ(
       query("SELECT DISTINCT oldroot, newroot, threshold, comparetype, gitrepo FROM cvn_runs"),
       r + "/old|" + r + "/new|10|2|NULL\n");
+  // The export reads the session back, its files in the order they were stored.
+  const Outcome exported =
+      runCvn({"export", "--session", "1", "--db", location, "--out", "-"}, {.cwd = dir.path()});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  std::string files;
+  for (size_t at = exported.out.find("\rmany/"); at != std::string::npos;
+       at = exported.out.find("\rmany/", at + 1)) {
+    files += exported.out.substr(at + 1, exported.out.find('\t', at) - at - 1) + "\n";
+  }
+  EXPECT_EQ(files, query("SELECT filename FROM file_compare_results WHERE sessionid = 1 AND "
+                         "filename LIKE 'many/%' ORDER BY " +
+                         order));
 }
 
 // Ids follow the largest of any table, also of a run table of an earlier version, which gets the
