@@ -22,6 +22,7 @@
 #include "compare/ordered_statements.hpp"
 #include "compare/progress_bar.hpp"
 #include "compare/renames.hpp"
+#include "compare/sql_script.hpp"
 #include "compare/storable_text.hpp"
 #include "compare/tree_listing.hpp"
 #include "component/corvane.hpp"
@@ -88,6 +89,9 @@ class CompareCommand final : public Command {
   void compareRuns(const RunPlan& plan, int32_t firstSession, OrderedStatements& ordered,
                    ProgressBar& bar, const std::function<void(size_t)>& recordRun = {}) const;
   void printStatements(const RunPlan& plan, int32_t firstSession, ProgressBar& bar) const;
+  void printScript(const RunPlan& plan, int32_t firstSession, const std::string& started,
+                   ProgressBar& bar) const;
+  std::vector<RenameRecord> renameRecords(size_t run, int32_t sessionId) const;
   void store(const RunPlan& plan, const std::string& started, ProgressBar& bar) const;
   RunRecord record(const PlannedRun& run, int32_t sessionId, const std::string& started) const;
   ProgressCallback progressFor(const RunPlan& plan, size_t run, ProgressBar& bar) const;
@@ -97,6 +101,7 @@ class CompareCommand final : public Command {
   std::optional<size_t> language_;
   std::optional<int32_t> session_;
   SummaryFormat format_ = SummaryFormat::kTable;
+  bool script_ = false;  // --format sql
   FileFilter filter_;
   std::optional<GitSource> git_;
   int64_t submodules_ = 0;      // left out of the revisions
@@ -150,7 +155,12 @@ void CompareCommand::readOptions() {
     }
   }
   if (!options_.sql && options_.db.empty()) throw CommandError("--db: the path is empty");
-  format_ = summaryFormatNamed(options_.format);
+  script_ = options_.format == "sql";
+  if (script_ && (given(options_.dbOption) || options_.noDb)) {
+    throw CommandError(
+        "--format sql prints a script and stores nothing: leave out --db and --no-db");
+  }
+  if (!script_) format_ = summaryFormatNamed(options_.format);
   filter_ = {options_.match, options_.excludeDir};
   if (given(options_.gitOption)) {
     git_ = GitSource{normalRoot(options_.git.at(0)), options_.git.at(1), options_.git.at(2)};
@@ -205,6 +215,8 @@ void CompareCommand::compare() {
   bar.setRoots(settings_.oldRoot, settings_.newRoot);
   if (options_.sql) {
     printStatements(runs, firstSessionId(session_.value_or(1), runs.runs.size()), bar);
+  } else if (script_) {
+    printScript(runs, firstSessionId(session_.value_or(1), runs.runs.size()), started, bar);
   } else {
     store(runs, started, bar);
   }
@@ -274,6 +286,31 @@ void CompareCommand::printStatements(const RunPlan& plan, int32_t firstSession,
   writeStandardOutput(statements);
 }
 
+void CompareCommand::printScript(const RunPlan& plan, int32_t firstSession,
+                                 const std::string& started, ProgressBar& bar) const {
+  // As with --sql, everything is compared before anything is printed.
+  SqlScript script;
+  OrderedStatements ordered(plan.runs.size(),
+                            [&script](std::string_view text) { script.addStatements(text); });
+  compareRuns(plan, firstSession, ordered, bar, [&](size_t k) {
+    const int32_t id = firstSession + static_cast<int32_t>(k);
+    script.addRun(record(plan.runs[k], id, started));
+    for (const RenameRecord& rename : renameRecords(k, id)) script.addRename(rename);
+  });
+  bar.clear();
+  writeStandardOutput(script.finish());
+}
+
+std::vector<RenameRecord> CompareCommand::renameRecords(size_t run, int32_t sessionId) const {
+  std::vector<RenameRecord> records;
+  if (run >= renamesFound_.size()) return records;
+  for (const Rename& rename : renamesFound_[run]) {
+    records.push_back({sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
+                       afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
+  }
+  return records;
+}
+
 RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
                                  const std::string& started) const {
   RunRecord record{sessionId,
@@ -324,11 +361,8 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     compareRuns(plan, first, ordered, bar, [&](size_t k) {
       records[k].sessionId = first + static_cast<int32_t>(k);
       storage->recordRun(records[k]);
-      if (k < renamesFound_.size()) {
-        for (const Rename& rename : renamesFound_[k]) {
-          storage->recordRename({records[k].sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
-                                 afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
-        }
+      for (const RenameRecord& rename : renameRecords(k, records[k].sessionId)) {
+        storage->recordRename(rename);
       }
     });
     // Read back, so the summary shows what the database holds.

@@ -33,7 +33,7 @@ void CompareOptions::addTo(CLI::App& app) {
                   ->type_name("REPO REV1 REV2")
                   ->excludes(oldOption)
                   ->excludes(newOption);
-  CLI::Option* dbOption = app.add_option(
+  dbOption = app.add_option(
       "--db", db,
       "Where the results go: a SQLite file (default: cvn.db), or a PostgreSQL database as a "
       "postgresql:// URI or a libpq \"key=value ...\" string");
@@ -76,8 +76,10 @@ void CompareOptions::addTo(CLI::App& app) {
   app.add_flag("--no-db", noDb, "Compare and print the summary; store nothing, create no file")
       ->excludes(dbOption)
       ->excludes(sqlOption);
-  app.add_option("--format", format, "Form of the summary: table (default), json or csv")
-      ->check(CLI::IsMember({"table", "json", "csv"}))
+  app.add_option("--format", format,
+                 "Form of the summary: table (default), json or csv; or sql: instead of storing, "
+                 "print a script that sqlite3 FILE or psql runs to store the same rows")
+      ->check(CLI::IsMember({"table", "json", "csv", "sql"}))
       ->excludes(sqlOption);
   app.add_flag("--quiet", quiet, "Print neither the summary nor the progress display");
 }

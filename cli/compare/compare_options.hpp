@@ -45,6 +45,7 @@ struct CompareOptions {
   CLI::Option* sessionOption = nullptr;
   CLI::Option* gitOption = nullptr;
   CLI::Option* renamesOption = nullptr;
+  CLI::Option* dbOption = nullptr;
 
   void addTo(CLI::App& app);
 };

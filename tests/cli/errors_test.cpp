@@ -42,6 +42,7 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
        "cvn: --session 7: ",
        "r.db holds session 7 already"},
       {{"compare", "old", "new", "--no-db", "--db", "x.db"}, "cvn: ", "--db"},
+      {{"compare", "old", "new", "--format", "sql", "--db", "x.db"}, "cvn: --format sql ", "--db"},
       {{"compare", "old", "cr"}, "cvn: error 5: ", r + "/cr/x\\ry.c"},
       {{"compare", "old", "bars"}, "cvn: error 5: ", r + "/bars/a||b.c"},
       {{"compare", "old", "end"}, "cvn: error 5: ", r + "/end/a|"},

@@ -104,6 +104,23 @@ TEST_P(Storage, StoresTheRowsOfTheStatements) {
                          order));
 }
 
+// --format sql prints a script that sqlite3 or psql runs as it is, storing what a run stores.
+TEST_P(Storage, TheScriptStoresTheRowsOfARun) {
+  ASSERT_EQ(cvn({"--quiet"}).status, 0);  // sessions 1-3
+  const Outcome script =
+      runCvn({"compare", "old", "new", "--format", "sql", "--session", "4"}, {.cwd = dir.path()});
+  ASSERT_EQ(script.status, 0) << script.err;
+  query(script.out);
+  for (const std::string columns :
+       {"filename, samelines, changedlines, newlines_code, blanklinesinold FROM "
+        "file_compare_results",
+        "samefiles, deletedfiles, newfiles, oldpath, newpath FROM dir_compare_results",
+        "language, commentchar, threshold, comparer, renames FROM cvn_runs"}) {
+    EXPECT_EQ(query("SELECT " + columns + " WHERE sessionid > 3 ORDER BY sessionid, " + order),
+              query("SELECT " + columns + " WHERE sessionid <= 3 ORDER BY sessionid, " + order));
+  }
+}
+
 // Ids follow the largest of any table, also of a run table of an earlier version, which gets the
 // new columns; runs at the same time take ids of their own; an id given again sums its own rows.
 TEST_P(Storage, SessionIdsFollowTheLargestStored) {
