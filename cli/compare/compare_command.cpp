@@ -136,11 +136,10 @@ void CompareCommand::readOptions() {
   settings_.legacy = options_.legacy;
   settings_.folding = {options_.ignoreWhitespace, options_.ignoreCase};
   if (given(options_.renamesOption)) {
+    const std::string text = options_.renames == "true" ? "50" : options_.renames;
     int percent = 0;
-    const auto [end, error] = std::from_chars(
-        options_.renames.data(), options_.renames.data() + options_.renames.size(), percent);
-    if (error != std::errc() || end != options_.renames.data() + options_.renames.size() ||
-        percent < 1 || percent > 100) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), percent);
+    if (error != std::errc() || end != text.data() + text.size() || percent < 1 || percent > 100) {
       throw CommandError(
           fmt::format("--renames: \"{}\" is not a percentage from 1 to 100", options_.renames));
     }

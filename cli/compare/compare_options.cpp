@@ -63,8 +63,9 @@ void CompareOptions::addTo(CLI::App& app) {
                "none at either end)");
   app.add_flag("--ignore-case", ignoreCase,
                "Lines that differ only in the case of letters are the same");
-  // A flag with a value: "--renames" alone is 50, and it never takes the folder after it.
-  renamesOption = app.add_flag("--renames{50}", renames,
+  // A flag that may carry a value ("--renames=70"), so that it never takes the folder after
+  // it; alone, CLI11 gives it the text "true".
+  renamesOption = app.add_flag("--renames", renames,
                                "Pair deleted and new files of a language whose non-blank lines "
                                "are at least PERCENT% the same (default 50): compared as one "
                                "file, stored with the new name, listed in cvn_renames")
