@@ -43,14 +43,10 @@ SqlScript::SqlScript() {
 }
 
 void SqlScript::addStatements(std::string_view statements) {
-  constexpr std::string_view kSeparator = "|||";
-  while (!statements.empty()) {
-    const size_t cut = statements.find(kSeparator);
-    text_ += statements.substr(0, cut);
+  forEachStatement(statements, [this](std::string_view statement) {
+    text_ += statement;
     text_ += ";\n";
-    if (cut == std::string_view::npos) break;
-    statements.remove_prefix(cut + kSeparator.size());
-  }
+  });
 }
 
 void SqlScript::addRun(const RunRecord& run) {

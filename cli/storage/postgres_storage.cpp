@@ -111,18 +111,13 @@ std::optional<int64_t> PostgresStorage::heldSession(int64_t first, int64_t last)
 }
 
 void PostgresStorage::executeStatements(std::string_view statements) {
-  // Text values cannot hold "|||" (the component refuses them), so every cut is a
-  // statement boundary; the whole list goes to the server in one round trip.
-  constexpr std::string_view kSeparator = "|||";
+  // The whole list goes to the server in one round trip.
   std::string script;
   script.reserve(statements.size());
-  while (!statements.empty()) {
-    const size_t cut = statements.find(kSeparator);
-    script += statements.substr(0, cut);
+  forEachStatement(statements, [&script](std::string_view statement) {
+    script += statement;
     script += ";\n";
-    if (cut == std::string_view::npos) break;
-    statements.remove_prefix(cut + kSeparator.size());
-  }
+  });
   if (!script.empty()) connection_->execute(script, writeContext());
 }
 

@@ -25,6 +25,20 @@ inline constexpr std::array<AddedColumn, 6> kAddedRunColumns = {{
     {"renames", "INTEGER"},
 }};
 
+// Calls each(statement) for every statement of a component's statement list ("|||" after
+// each). Text values cannot hold "|||" (the component refuses them), so every cut is a
+// statement boundary.
+template <typename Each>
+void forEachStatement(std::string_view statements, Each each) {
+  constexpr std::string_view kSeparator = "|||";
+  while (!statements.empty()) {
+    const size_t cut = statements.find(kSeparator);
+    each(statements.substr(0, cut));
+    if (cut == std::string_view::npos) break;
+    statements.remove_prefix(cut + kSeparator.size());
+  }
+}
+
 // One row, one column: the largest session id of the three tables, NULL when they are empty.
 extern const std::string_view kLargestSessionQuery;
 

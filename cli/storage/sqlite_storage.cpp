@@ -119,17 +119,9 @@ std::optional<int64_t> SqliteStorage::heldSession(int64_t first, int64_t last) {
 }
 
 void SqliteStorage::executeStatements(std::string_view statements) {
-  // Text values cannot hold "|||" (the component refuses them), so every cut is a
-  // statement boundary.
-  constexpr std::string_view kSeparator = "|||";
   const std::string context = writeContext();
   InsertBatches batches([&](std::string_view sql) { executeSql(db_, sql, context); });
-  while (!statements.empty()) {
-    const size_t cut = statements.find(kSeparator);
-    batches.add(statements.substr(0, cut));
-    if (cut == std::string_view::npos) break;
-    statements.remove_prefix(cut + kSeparator.size());
-  }
+  forEachStatement(statements, [&batches](std::string_view statement) { batches.add(statement); });
   batches.flush();
 }
 
