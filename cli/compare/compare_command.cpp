@@ -91,7 +91,8 @@ class CompareCommand final : public Command {
   void printStatements(const RunPlan& plan, int32_t firstSession, ProgressBar& bar) const;
   void printScript(const RunPlan& plan, int32_t firstSession, const std::string& started,
                    ProgressBar& bar) const;
-  std::vector<RenameRecord> renameRecords(size_t run, int32_t sessionId) const;
+  std::vector<RenameRecord> renameRecords(size_t run, int32_t sessionId, int64_t runId) const;
+  RunHeader header(int64_t runId, const std::string& started) const;
   void store(const RunPlan& plan, const std::string& started, ProgressBar& bar) const;
   RunRecord record(const PlannedRun& run, int32_t sessionId, const std::string& started) const;
   ProgressCallback progressFor(const RunPlan& plan, size_t run, ProgressBar& bar) const;
@@ -104,7 +105,9 @@ class CompareCommand final : public Command {
   bool script_ = false;  // --format sql
   FileFilter filter_;
   std::optional<GitSource> git_;
-  int64_t submodules_ = 0;      // left out of the revisions
+  int64_t submodules_ = 0;  // left out of the revisions
+  std::optional<std::string> oldCommit_;
+  std::optional<std::string> newCommit_;
   std::optional<int> renames_;  // the least similarity of a rename, when asked for
   std::vector<std::vector<Rename>> renamesFound_;  // of each run
   // The roots as the summary shows them.
@@ -182,6 +185,8 @@ void CompareCommand::compare() {
     settings_.oldRoot = checkedRoot(trees->add(git_->oldRevision));
     settings_.newRoot = checkedRoot(trees->add(git_->newRevision));
     submodules_ = trees->submodules();
+    oldCommit_ = trees->commitOf(git_->oldRevision);
+    newCommit_ = trees->commitOf(git_->newRevision);
     shownOld_ = fmt::format("{} at {}", git_->repository, git_->oldRevision);
     shownNew_ = fmt::format("{} at {}", git_->repository, git_->newRevision);
   } else {
@@ -289,25 +294,49 @@ void CompareCommand::printScript(const RunPlan& plan, int32_t firstSession,
                                  const std::string& started, ProgressBar& bar) const {
   // As with --sql, everything is compared before anything is printed.
   SqlScript script;
+  script.addRunHeader(header(0, started));
   OrderedStatements ordered(plan.runs.size(),
                             [&script](std::string_view text) { script.addStatements(text); });
   compareRuns(plan, firstSession, ordered, bar, [&](size_t k) {
     const int32_t id = firstSession + static_cast<int32_t>(k);
     script.addRun(record(plan.runs[k], id, started));
-    for (const RenameRecord& rename : renameRecords(k, id)) script.addRename(rename);
+    for (const RenameRecord& rename : renameRecords(k, id, 0)) script.addRename(rename);
   });
   bar.clear();
   writeStandardOutput(script.finish());
 }
 
-std::vector<RenameRecord> CompareCommand::renameRecords(size_t run, int32_t sessionId) const {
+std::vector<RenameRecord> CompareCommand::renameRecords(size_t run, int32_t sessionId,
+                                                        int64_t runId) const {
   std::vector<RenameRecord> records;
   if (run >= renamesFound_.size()) return records;
   for (const Rename& rename : renamesFound_[run]) {
-    records.push_back({sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
+    records.push_back({runId, sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
                        afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
   }
   return records;
+}
+
+RunHeader CompareCommand::header(int64_t runId, const std::string& started) const {
+  RunHeader run;
+  run.id = runId;
+  run.started = started;
+  run.oldRoot = utf16ToUtf8(settings_.oldRoot);
+  run.newRoot = utf16ToUtf8(settings_.newRoot);
+  if (git_) {
+    run.gitRepo = git_->repository;
+    run.oldRevision = git_->oldRevision;
+    run.newRevision = git_->newRevision;
+    run.oldCommit = oldCommit_;
+    run.newCommit = newCommit_;
+  }
+  run.legacy = settings_.legacy;
+  run.compareType = utf16ToUtf8(settings_.compareType);
+  run.threshold = settings_.threshold;
+  run.ignoreWhitespace = settings_.folding.ignoreWhitespace;
+  run.ignoreCase = settings_.folding.ignoreCase;
+  run.renames = renames_;
+  return run;
 }
 
 RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
@@ -357,10 +386,14 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     }
     OrderedStatements ordered(
         plan.runs.size(), [&storage](std::string_view text) { storage->executeStatements(text); });
+    const int64_t runId = storage->nextRunId();
+    storage->recordRunHeader(header(runId, started));
+    summary.run = runId;
     compareRuns(plan, first, ordered, bar, [&](size_t k) {
       records[k].sessionId = first + static_cast<int32_t>(k);
+      records[k].run = runId;
       storage->recordRun(records[k]);
-      for (const RenameRecord& rename : renameRecords(k, records[k].sessionId)) {
+      for (const RenameRecord& rename : renameRecords(k, records[k].sessionId, runId)) {
         storage->recordRename(rename);
       }
     });

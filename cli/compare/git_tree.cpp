@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/failure.hpp"
+#include "app/interrupt.hpp"
 #include "compare/git_process.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
@@ -139,6 +141,20 @@ std::string GitTrees::add(const std::string& revision) {
   }
   trees_.push_back(std::move(tree));
   return trees_.back()->root;
+}
+
+std::optional<std::string> GitTrees::commitOf(const std::string& revision) {
+  try {
+    std::string id = gitOutput(
+        repository_, {"rev-parse", "--verify", "--end-of-options", revision + "^{commit}"},
+        "cannot resolve " + revision);
+    while (!id.empty() && id.back() == '\n') id.pop_back();
+    return id;
+  } catch (const Interrupted&) {
+    throw;
+  } catch (const CommandError&) {
+    return std::nullopt;  // a tree rather than a commit
+  }
 }
 
 GitTrees::Place GitTrees::locate(const std::u16string& path) const {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,6 +28,8 @@ class GitTrees final : public FileSystem {
   // Lists a revision; its root, "<repository>@<revision>" with "/" in the revision
   // written as "_". Git's complaint about the revision is a CommandError.
   std::string add(const std::string& revision);
+  // The commit a revision names, when it names one.
+  std::optional<std::string> commitOf(const std::string& revision);
   // Submodules left out, over the revisions added.
   int64_t submodules() const { return submodules_; }
 

@@ -11,6 +11,13 @@ std::string literal(const std::optional<std::string>& text) {
   return text ? sqlLiteral(*text) : "NULL";
 }
 
+std::string literal(const std::optional<int>& number) {
+  return number ? std::to_string(*number) : "NULL";
+}
+
+// The run the script adds, once its header is in.
+constexpr std::string_view kThisRun = "(SELECT MAX(id) FROM cvn_run)";
+
 }  // namespace
 
 std::string sqlLiteral(std::string_view text) {
@@ -49,25 +56,41 @@ void SqlScript::addStatements(std::string_view statements) {
   });
 }
 
+void SqlScript::addRunHeader(const RunHeader& run) {
+  std::string insert(kInsertRunHeader);
+  for (char& c : insert) {
+    if (c == '\n') c = ' ';
+  }
+  text_ += fmt::format(
+      "{}SELECT COALESCE(MAX(id), 0) + 1, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {} "
+      "FROM cvn_run;\n",
+      insert.substr(1), sqlLiteral(run.started), sqlLiteral(run.oldRoot), sqlLiteral(run.newRoot),
+      literal(run.gitRepo), literal(run.oldRevision), literal(run.newRevision),
+      literal(run.oldCommit), literal(run.newCommit), sqlLiteral(run.legacy ? "legacy" : "current"),
+      sqlLiteral(run.compareType), run.threshold, int{run.ignoreWhitespace}, int{run.ignoreCase},
+      literal(run.renames));
+}
+
 void SqlScript::addRun(const RunRecord& run) {
   text_ += fmt::format(
       "INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm, "
       "multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev, "
-      "ignorewhitespace, ignorecase, renames) VALUES ({}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, "
-      "{}, {}, {}, {}, {}, {});\n",
+      "ignorewhitespace, ignorecase, renames, run) VALUES ({}, {}, {}, {}, {}, {}, {}, {}, {}, "
+      "{}, {}, {}, {}, {}, {}, {}, {}, {});\n",
       run.sessionId, sqlLiteral(run.oldRoot), sqlLiteral(run.newRoot), literal(run.language),
       sqlLiteral(run.commentChar), sqlLiteral(run.multiBegComm), sqlLiteral(run.multiEndComm),
       run.threshold, sqlLiteral(run.compareType), sqlLiteral(run.legacy ? "legacy" : "current"),
       sqlLiteral(run.started), literal(run.gitRepo), literal(run.oldRevision),
       literal(run.newRevision), int{run.ignoreWhitespace}, int{run.ignoreCase},
-      run.renames ? std::to_string(*run.renames) : "NULL");
+      literal(run.renames), kThisRun);
 }
 
 void SqlScript::addRename(const RenameRecord& rename) {
   text_ += fmt::format(
-      "INSERT INTO cvn_renames (sessionid, oldpath, newpath, similarity) VALUES ({}, {}, {}, "
-      "{});\n",
-      rename.sessionId, sqlLiteral(rename.oldPath), sqlLiteral(rename.newPath), rename.similarity);
+      "INSERT INTO cvn_renames (run, sessionid, oldpath, newpath, similarity) VALUES ({}, {}, {}, "
+      "{}, {});\n",
+      kThisRun, rename.sessionId, sqlLiteral(rename.oldPath), sqlLiteral(rename.newPath),
+      rename.similarity);
 }
 
 std::string SqlScript::finish() {

@@ -15,6 +15,9 @@ class SqlScript {
 
   // A statement list of the component ("|||" after each statement).
   void addStatements(std::string_view statements);
+  // The run takes the next free id of the database the script runs in; the sessions and
+  // renames added after it belong to it.
+  void addRunHeader(const RunHeader& run);
   void addRun(const RunRecord& run);
   void addRename(const RenameRecord& rename);
   // The whole script, its transaction closed.

@@ -31,11 +31,12 @@ WHERE table_schema = current_schema() AND table_name = 'cvn_runs')sql";
 constexpr std::string_view kInsertRun = R"sql(
 INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
   multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev,
-  ignorewhitespace, ignorecase, renames)
-VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17))sql";
+  ignorewhitespace, ignorecase, renames, run)
+VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18))sql";
 
 constexpr std::string_view kInsertRename = R"sql(
-INSERT INTO cvn_renames (sessionid, oldpath, newpath, similarity) VALUES ($1, $2, $3, $4))sql";
+INSERT INTO cvn_renames (run, sessionid, oldpath, newpath, similarity)
+VALUES ($1, $2, $3, $4, $5))sql";
 
 // Rows whose xmin is this transaction's id are the rows it wrote. SUM gives NULL over no
 // rows, which reads as 0.
@@ -78,6 +79,7 @@ void PostgresStorage::begin() {
   connection_->execute(kRunLock, writeContext());
   connection_->execute(kCreateTables, writeContext());
   addMissingRunColumns();
+  connection_->execute(kCreateIndexes, writeContext());
   connection_->execute(kTableLock, writeContext());
 }
 
@@ -129,14 +131,35 @@ void PostgresStorage::recordRun(const RunRecord& run) {
        std::string(run.legacy ? "legacy" : "current"), run.started, run.gitRepo, run.oldRevision,
        run.newRevision, std::to_string(int{run.ignoreWhitespace}),
        std::to_string(int{run.ignoreCase}),
-       run.renames ? Value(std::to_string(*run.renames)) : Value()},
+       run.renames ? Value(std::to_string(*run.renames)) : Value(), std::to_string(run.run)},
+      writeContext());
+}
+
+int64_t PostgresStorage::nextRunId() {
+  const auto rows = connection_->query(std::string(kLargestRunQuery), {}, readContext());
+  if (rows.empty() || !rows[0].at(0)) return 1;
+  return number(rows[0][0]) + 1;
+}
+
+void PostgresStorage::recordRunHeader(const RunHeader& run) {
+  const auto optionalNumber = [](const std::optional<int>& value) {
+    return value ? Value(std::to_string(*value)) : Value();
+  };
+  connection_->query(
+      std::string(kInsertRunHeader) +
+          "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15)",
+      {std::to_string(run.id), run.started, run.oldRoot, run.newRoot, run.gitRepo, run.oldRevision,
+       run.newRevision, run.oldCommit, run.newCommit,
+       std::string(run.legacy ? "legacy" : "current"), run.compareType,
+       std::to_string(run.threshold), std::to_string(int{run.ignoreWhitespace}),
+       std::to_string(int{run.ignoreCase}), optionalNumber(run.renames)},
       writeContext());
 }
 
 void PostgresStorage::recordRename(const RenameRecord& rename) {
   connection_->query(std::string(kInsertRename),
-                     {std::to_string(rename.sessionId), rename.oldPath, rename.newPath,
-                      std::to_string(rename.similarity)},
+                     {std::to_string(rename.run), std::to_string(rename.sessionId), rename.oldPath,
+                      rename.newPath, std::to_string(rename.similarity)},
                      writeContext());
 }
 

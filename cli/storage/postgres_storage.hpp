@@ -27,6 +27,8 @@ class PostgresStorage final : public Storage {
   int64_t nextSessionId() override;
   std::optional<int64_t> heldSession(int64_t first, int64_t last) override;
   void executeStatements(std::string_view statements) override;
+  int64_t nextRunId() override;
+  void recordRunHeader(const RunHeader& run) override;
   void recordRun(const RunRecord& run) override;
   void recordRename(const RenameRecord& rename) override;
   SessionTotals readTotals(int32_t sessionId) override;

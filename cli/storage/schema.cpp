@@ -23,10 +23,31 @@ CREATE TABLE IF NOT EXISTS cvn_runs (
   threshold INTEGER NOT NULL, comparetype TEXT NOT NULL,
   comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), started TEXT NOT NULL,
   gitrepo TEXT, oldrev TEXT, newrev TEXT, ignorewhitespace INTEGER NOT NULL DEFAULT 0,
-  ignorecase INTEGER NOT NULL DEFAULT 0, renames INTEGER);
+  ignorecase INTEGER NOT NULL DEFAULT 0, renames INTEGER, run INTEGER);
 CREATE TABLE IF NOT EXISTS cvn_renames (
-  sessionid INTEGER NOT NULL, oldpath TEXT NOT NULL, newpath TEXT NOT NULL,
+  run INTEGER, sessionid INTEGER NOT NULL, oldpath TEXT NOT NULL, newpath TEXT NOT NULL,
   similarity INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS cvn_run (
+  id INTEGER NOT NULL, started TEXT NOT NULL, oldroot TEXT NOT NULL, newroot TEXT NOT NULL,
+  gitrepo TEXT, oldrev TEXT, newrev TEXT, oldcommit TEXT, newcommit TEXT,
+  comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), comparetype TEXT NOT NULL,
+  threshold INTEGER NOT NULL, ignorewhitespace INTEGER NOT NULL, ignorecase INTEGER NOT NULL,
+  renames INTEGER);
+)sql";
+
+// After the tables have their columns: lookups by session and run stay fast as they grow.
+const std::string_view kCreateIndexes = R"sql(
+CREATE INDEX IF NOT EXISTS file_compare_results_session ON file_compare_results (sessionid);
+CREATE INDEX IF NOT EXISTS dir_compare_results_session ON dir_compare_results (sessionid);
+CREATE INDEX IF NOT EXISTS cvn_runs_session ON cvn_runs (sessionid);
+CREATE INDEX IF NOT EXISTS cvn_runs_run ON cvn_runs (run);
+CREATE INDEX IF NOT EXISTS cvn_renames_session ON cvn_renames (sessionid);
+CREATE UNIQUE INDEX IF NOT EXISTS cvn_run_id ON cvn_run (id);
+)sql";
+
+const std::string_view kInsertRunHeader = R"sql(
+INSERT INTO cvn_run (id, started, oldroot, newroot, gitrepo, oldrev, newrev, oldcommit, newcommit,
+  comparer, comparetype, threshold, ignorewhitespace, ignorecase, renames)
 )sql";
 
 // PostgreSQL wants a name for the derived table.
@@ -35,6 +56,8 @@ SELECT MAX(id) FROM (
   SELECT MAX(sessionid) AS id FROM file_compare_results
   UNION ALL SELECT MAX(sessionid) FROM dir_compare_results
   UNION ALL SELECT MAX(sessionid) FROM cvn_runs) AS ids)sql";
+
+const std::string_view kLargestRunQuery = "SELECT MAX(id) FROM cvn_run";
 
 std::string heldSessionQuery(std::string_view first, std::string_view last) {
   std::string query = "SELECT MIN(sessionid) FROM (";

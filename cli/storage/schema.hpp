@@ -16,14 +16,25 @@ struct AddedColumn {
   std::string_view name;
   std::string_view type;
 };
-inline constexpr std::array<AddedColumn, 6> kAddedRunColumns = {{
+inline constexpr std::array<AddedColumn, 7> kAddedRunColumns = {{
     {"gitrepo", "TEXT"},
     {"oldrev", "TEXT"},
     {"newrev", "TEXT"},
     {"ignorewhitespace", "INTEGER NOT NULL DEFAULT 0"},
     {"ignorecase", "INTEGER NOT NULL DEFAULT 0"},
     {"renames", "INTEGER"},
+    {"run", "INTEGER"},
 }};
+
+// Indexes on the session and run columns, created when missing once the columns are there.
+extern const std::string_view kCreateIndexes;
+
+// The start of the insert of a cvn_run row, its columns in RunHeader's order; the values
+// follow.
+extern const std::string_view kInsertRunHeader;
+
+// One row, one column: the largest run id, NULL when there is none.
+extern const std::string_view kLargestRunQuery;
 
 // Calls each(statement) for every statement of a component's statement list ("|||" after
 // each). Text values cannot hold "|||" (the component refuses them), so every cut is a

@@ -18,11 +18,12 @@ namespace {
 constexpr std::string_view kInsertRun = R"sql(
 INSERT INTO cvn_runs (sessionid, oldroot, newroot, language, commentchar, multibegcomm,
   multiendcomm, threshold, comparetype, comparer, started, gitrepo, oldrev, newrev,
-  ignorewhitespace, ignorecase, renames)
-VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17))sql";
+  ignorewhitespace, ignorecase, renames, run)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18))sql";
 
 constexpr std::string_view kInsertRename = R"sql(
-INSERT INTO cvn_renames (sessionid, oldpath, newpath, similarity) VALUES (?1, ?2, ?3, ?4))sql";
+INSERT INTO cvn_renames (run, sessionid, oldpath, newpath, similarity)
+VALUES (?1, ?2, ?3, ?4, ?5))sql";
 
 // SUM gives NULL over no rows, which reads as 0.
 constexpr std::string_view kFileTotals = R"sql(
@@ -99,6 +100,7 @@ void SqliteStorage::begin() {
   inTransaction_ = true;
   executeSql(db_, kCreateTables, writeContext());
   addMissingRunColumns(db_, writeContext());
+  executeSql(db_, kCreateIndexes, writeContext());
   fileRowsBefore_ = largestRowid(db_, "file_compare_results", readContext());
   dirRowsBefore_ = largestRowid(db_, "dir_compare_results", readContext());
 }
@@ -148,15 +150,48 @@ void SqliteStorage::recordRun(const RunRecord& run) {
   } else {
     insert.bindNull(17);
   }
+  insert.bind(18, run.run);
   insert.step();
 }
 
 void SqliteStorage::recordRename(const RenameRecord& rename) {
   SqliteStatement insert(db_, kInsertRename, writeContext());
-  insert.bind(1, int64_t{rename.sessionId});
-  insert.bind(2, rename.oldPath);
-  insert.bind(3, rename.newPath);
-  insert.bind(4, int64_t{rename.similarity});
+  insert.bind(1, rename.run);
+  insert.bind(2, int64_t{rename.sessionId});
+  insert.bind(3, rename.oldPath);
+  insert.bind(4, rename.newPath);
+  insert.bind(5, int64_t{rename.similarity});
+  insert.step();
+}
+
+int64_t SqliteStorage::nextRunId() {
+  SqliteStatement query(db_, kLargestRunQuery, readContext());
+  if (!query.step() || query.columnIsNull(0)) return 1;
+  return query.columnInt64(0) + 1;
+}
+
+void SqliteStorage::recordRunHeader(const RunHeader& run) {
+  SqliteStatement insert(
+      db_,
+      std::string(kInsertRunHeader) +
+          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)",
+      writeContext());
+  insert.bind(1, run.id);
+  insert.bind(2, run.started);
+  insert.bind(3, run.oldRoot);
+  insert.bind(4, run.newRoot);
+  bindOptional(insert, 5, run.gitRepo);
+  bindOptional(insert, 6, run.oldRevision);
+  bindOptional(insert, 7, run.newRevision);
+  bindOptional(insert, 8, run.oldCommit);
+  bindOptional(insert, 9, run.newCommit);
+  insert.bind(10, std::string_view(run.legacy ? "legacy" : "current"));
+  insert.bind(11, run.compareType);
+  insert.bind(12, int64_t{run.threshold});
+  insert.bind(13, int64_t{run.ignoreWhitespace});
+  insert.bind(14, int64_t{run.ignoreCase});
+  bindOptional(insert, 15,
+               run.renames ? std::optional(std::to_string(*run.renames)) : std::nullopt);
   insert.step();
 }
 

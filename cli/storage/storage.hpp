@@ -36,10 +36,32 @@ struct RunRecord {
   bool ignoreWhitespace = false;
   bool ignoreCase = false;
   std::optional<int> renames;  // the least similarity of a rename, in percent, when asked for
+  int64_t run = 0;
+};
+
+// One compare: the run that its sessions (one a language) belong to.
+struct RunHeader {
+  int64_t id = 0;
+  std::string started;  // UTC, ISO 8601
+  std::string oldRoot;
+  std::string newRoot;
+  // Set when the trees were revisions of a git repository: as typed and as commit ids.
+  std::optional<std::string> gitRepo;
+  std::optional<std::string> oldRevision;
+  std::optional<std::string> newRevision;
+  std::optional<std::string> oldCommit;
+  std::optional<std::string> newCommit;
+  bool legacy = false;
+  std::string compareType;
+  int16_t threshold = 0;
+  bool ignoreWhitespace = false;
+  bool ignoreCase = false;
+  std::optional<int> renames;
 };
 
 // A deleted file taken as renamed: paths after the roots.
 struct RenameRecord {
+  int64_t run = 0;
   int32_t sessionId = 0;
   std::string oldPath;
   std::string newPath;
@@ -91,6 +113,9 @@ class Storage {
   // Runs a statement list of the component ("|||" after each statement): the rows it
   // stores are the statements' rows, in their order.
   virtual void executeStatements(std::string_view statements) = 0;
+  // One more than the largest run id, 1 when there is none.
+  virtual int64_t nextRunId() = 0;
+  virtual void recordRunHeader(const RunHeader& run) = 0;
   virtual void recordRun(const RunRecord& run) = 0;
   virtual void recordRename(const RenameRecord& rename) = 0;
   // The sums of the rows this transaction wrote for a session.

@@ -33,6 +33,7 @@ std::string renderSummaryJson(const Summary& summary) {
   json["old"] = summary.oldRoot;
   json["new"] = summary.newRoot;
   json["database"] = summary.stored ? Json(summary.database) : Json(nullptr);
+  json["run"] = summary.stored ? Json(summary.run) : Json(nullptr);
   Json sessions = Json::array();
   Json languages = Json::array();
   for (const SummaryRow& row : summary.rows) {

@@ -30,6 +30,7 @@ struct Summary {
   std::string newRoot;
   std::string database;
   bool stored = true;  // false for a run that stores nothing
+  int64_t run = 0;     // its id when stored
   // False for the legacy comparer, whose rows have no code and comment split.
   bool split = true;
   std::vector<SummaryRow> rows;

@@ -162,7 +162,8 @@ std::string renderSummaryTable(const Summary& summary) {
   } else if (summary.rows.empty()) {
     out += fmt::format("No file of a known language: nothing stored in {}.\n", summary.database);
   } else {
-    out += fmt::format("Stored as {} in {}.\n", sessionText(summary), summary.database);
+    out += fmt::format("Stored as run {} ({}) in {}.\n", summary.run, sessionText(summary),
+                       summary.database);
   }
   return out;
 }

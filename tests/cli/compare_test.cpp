@@ -59,9 +59,12 @@ TEST(Compare, FoldingAndRenames) {
            {{"--ignore-whitespace", "--ignore-case"}, "keep.c|1|0\n", "", "1|1|NULL\n"},
            {{"--renames"},
             "b.c|9|1\nkeep.c|0|1\nz/util.c|1|0\n",
-            "1|a.c|b.c|90\n1|util.c|z/util.c|100\n",
+            "1|1|a.c|b.c|90\n1|1|util.c|z/util.c|100\n",
             "0|0|50\n"},
-           {{"--renames=95"}, "keep.c|0|1\nz/util.c|1|0\n", "1|util.c|z/util.c|100\n", "0|0|95\n"},
+           {{"--renames=95"},
+            "keep.c|0|1\nz/util.c|1|0\n",
+            "1|1|util.c|z/util.c|100\n",
+            "0|0|95\n"},
        }) {
     std::vector<std::string> args = {"compare", "old", "new", "--db", "f.db"};
     args.insert(args.end(), c.args.begin(), c.args.end());
@@ -136,7 +139,7 @@ Makefile |    1    0    0 |    2    0    0    0 |    1    0    0    0 |    3    
 total    |    3    1    1 |    4    2    1    1 |    3    0    0    1 |    7    2    1    2 |    1      1
 
 Left out 1 files of no known language (old 0, new 1).
-Stored as sessions 1-3 in s.db.
+Stored as run 1 (sessions 1-3) in s.db.
 )");
   EXPECT_EQ(compare({"--format", "csv"}), kCsvHeader +
                                               "C,c,1,1,1,1,2,1,1,1,1,0,0,1,3,1,1,2,1,1\n"
@@ -163,7 +166,7 @@ Stored as sessions 1-3 in s.db.
   EXPECT_EQ(
       json.dump(),
       R"({"database":"s.db","new":")" + r + R"(/new","old":")" + r +
-          R"(/old","renames":[],"sessions":[1,2,3],"submodules_left_out":0,"unknown_files":{"new":1,"old":0}})");
+          R"(/old","renames":[],"run":1,"sessions":[1,2,3],"submodules_left_out":0,"unknown_files":{"new":1,"old":0}})");
   EXPECT_NE(compare({"--legacy"}).find("|    -    -    -    - |    -    -    -    - |    4"),
             std::string::npos);
   // Markers given by --lang or by hand make one run of every file; C's block markers stay.
@@ -253,6 +256,10 @@ TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
             "1|c|" + r + "/repo|v1|release/2\n2|python|" + r + "/repo|v1|release/2\n");
   EXPECT_EQ(sqlite(db, "SELECT sessionid, filename, changedlines FROM file_compare_results"),
             "1|src/a.c|1\n1|link.c|0\n1|src/new.c|0\n2|tool.py|0\n");
+  EXPECT_EQ(sqlite(db,
+                   "SELECT gitrepo, oldrev, newrev, length(oldcommit), length(newcommit) "
+                   "FROM cvn_run"),
+            r + "/repo|v1|release/2|40|40\n");
   // The roots name the repository and the revision, "/" written as "_".
   EXPECT_EQ(sqlite(db, "SELECT oldpath, newpath FROM dir_compare_results LIMIT 1"),
             r + "/repo@v1/|" + r + "/repo@release_2/\n");

@@ -111,6 +111,9 @@ TEST_P(Storage, TheScriptStoresTheRowsOfARun) {
       runCvn({"compare", "old", "new", "--format", "sql", "--session", "4"}, {.cwd = dir.path()});
   ASSERT_EQ(script.status, 0) << script.err;
   query(script.out);
+  // The script's run takes the next id of the database it runs in.
+  EXPECT_EQ(query("SELECT id FROM cvn_run ORDER BY id"), "1\n2\n");
+  EXPECT_EQ(query("SELECT DISTINCT run FROM cvn_runs WHERE sessionid > 3"), "2\n");
   for (const std::string columns :
        {"filename, samelines, changedlines, newlines_code, blanklinesinold FROM "
         "file_compare_results",
@@ -139,6 +142,11 @@ TEST_P(Storage, SessionIdsFollowTheLargestStored) {
   // A session stored already is refused, also when a later run of the command would hit it.
   expectFailure(cvn({"--session", "12"}), "cvn: --session 12: ", "holds session 12 already");
   expectFailure(cvn({"--session", "9"}), "cvn: --session 9: ", "holds session 10 already");
+  // Each run has an id of its own, which its sessions carry; the older row has none.
+  EXPECT_EQ(query("SELECT COUNT(DISTINCT id), MIN(id), MAX(id) FROM cvn_run"), "5|1|5\n");
+  EXPECT_EQ(query("SELECT sessionid FROM cvn_runs WHERE run IS NULL OR run NOT IN "
+                  "(SELECT id FROM cvn_run)"),
+            "7\n");
   std::string ids = "7|1|NULL\n10|1|NULL\n11|1|NULL\n12|1|NULL\n";
   for (int id = 51; id <= 62; ++id) ids += std::to_string(id) + "|1|NULL\n";
   EXPECT_EQ(query("SELECT sessionid, COUNT(*), MAX(newrev) FROM cvn_runs GROUP BY 1 ORDER BY 1"),
