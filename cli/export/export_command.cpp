@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,13 +18,16 @@
 #include "app/failure.hpp"
 #include "app/numbers.hpp"
 #include "component/corvane.hpp"
+#include "export/export_file.hpp"
 #include "export/export_texts.hpp"
 #include "export/module1.hpp"
 #include "export/out_dialog.hpp"
 #include "export/run_reader.hpp"
 #include "export/save_dialog.hpp"
 #include "output/standard_output.hpp"
+#include "platform/atomic_file.hpp"
 #include "platform/file_descriptor_posix.hpp"
+#include "platform/utf.hpp"
 
 namespace cvn::cli {
 namespace {
@@ -67,7 +71,7 @@ class ExportCommand final : public Command {
  public:
   std::string_view name() const override { return "export"; }
   std::string_view description() const override {
-    return "Write a stored comparison run to a text file, asking for its path";
+    return "Write a stored session or run to a text file, asking for its path unless --out";
   }
   void addOptions(CLI::App& subcommand) override;
   void run() override;
@@ -75,15 +79,23 @@ class ExportCommand final : public Command {
  private:
   // True when the file was written, false when the dialog was cancelled.
   bool exportSession() const;
+  bool exportRun() const;
 
   std::string session_;
+  std::string run_;
+  CLI::Option* sessionOption_ = nullptr;
+  CLI::Option* runOption_ = nullptr;
   std::string db_ = "cvn.db";
   std::string out_;
   CLI::Option* outOption_ = nullptr;
 };
 
 void ExportCommand::addOptions(CLI::App& subcommand) {
-  subcommand.add_option("--session", session_, "Session id of the run, 32-bit")->required();
+  sessionOption_ =
+      subcommand.add_option("--session", session_, "Session id: one language of a run");
+  runOption_ =
+      subcommand.add_option("--run", run_, "Run id: every language of a compare, in order")
+          ->excludes(sessionOption_);
   subcommand.add_option("--db", db_,
                         "Where the results are: a SQLite file (default: cvn.db) or a PostgreSQL "
                         "database, as for compare");
@@ -92,31 +104,10 @@ void ExportCommand::addOptions(CLI::App& subcommand) {
                                      "file is replaced; - is standard output");
 }
 
-bool ExportCommand::exportSession() const {
-  const int32_t sessionId = parseInt32Option("--session", session_);
-  if (db_.empty()) throw CommandError("--db: the path is empty");
-  const bool hasOut = outOption_->count() > 0;
-  if (hasOut && out_.empty()) throw CommandError("--out: the path is empty");
-
-  if (!hasOut && !dialogCanAsk()) {
-    throw CommandError(
-        "no display for the Save dialog and no terminal to ask on: give the file with --out "
-        "FILE, or --out - for standard output");
-  }
-
-  const ExportTexts texts = makeExportTexts(readStoredSession(db_, sessionId));
+// Writes the texts through the component to a path given for its Save dialog; false when
+// the component did not write.
+bool writeThroughComponent(const ExportTexts& texts, const std::string& target) {
   Corvane exporter;
-  if (!hasOut) {
-    return exporter.exportFile(texts.topheader, texts.topcontents, texts.fileheader,
-                               texts.filecontents) != 0;
-  }
-  // Standard output: the component writes a file, which is then copied out.
-  std::optional<TemporaryFolder> folder;
-  std::string target = out_;
-  if (out_ == "-") {
-    folder.emplace();
-    target = folder->path() + "/export.txt";
-  }
   // The dialog function is copied when installed; the answer is shared to read it back.
   const auto answer = std::make_shared<OutDialog>(target);
   const Module1::ScopedSaveDialog dialog(
@@ -127,15 +118,79 @@ bool ExportCommand::exportSession() const {
     throw CommandError(fmt::format("--out: the path has {} bytes; the Save dialog takes at most {}",
                                    answer->bytes(), kSaveBufferSpaces));
   }
-  if (written != 0 && folder) {
-    std::ifstream in(target, std::ios::binary);
-    writeStandardOutput(std::string(std::istreambuf_iterator<char>(in), {}));
-  }
   return written != 0;
 }
 
+std::string readWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool ExportCommand::exportSession() const {
+  const int32_t sessionId = parseInt32Option("--session", session_);
+  const ExportTexts texts = makeExportTexts(readStoredSession(db_, sessionId));
+  if (outOption_->count() == 0) {
+    Corvane exporter;
+    return exporter.exportFile(texts.topheader, texts.topcontents, texts.fileheader,
+                               texts.filecontents) != 0;
+  }
+  if (out_ != "-") return writeThroughComponent(texts, out_);
+  // Standard output: the component writes a file, which is then copied out.
+  const TemporaryFolder folder;
+  const std::string target = folder.path() + "/export.txt";
+  if (!writeThroughComponent(texts, target)) return false;
+  writeStandardOutput(readWhole(target));
+  return true;
+}
+
+bool ExportCommand::exportRun() const {
+  int64_t run = 0;
+  const auto [end, error] = std::from_chars(run_.data(), run_.data() + run_.size(), run);
+  if (error != std::errc() || end != run_.data() + run_.size() || run < 1) {
+    throw CommandError(fmt::format("--run {}: a run id is a whole number, 1 or more", run_));
+  }
+  // Each language's section as the component writes it, one after another.
+  std::string whole;
+  {
+    const TemporaryFolder folder;
+    for (const int32_t sessionId : readRunSessions(db_, run)) {
+      const std::string target = folder.path() + "/" + std::to_string(sessionId) + ".txt";
+      if (!writeThroughComponent(makeExportTexts(readStoredSession(db_, sessionId)), target)) {
+        return false;
+      }
+      whole += readWhole(target);
+    }
+  }
+  if (outOption_->count() > 0 && out_ == "-") {
+    writeStandardOutput(whole);
+    return true;
+  }
+  std::u16string target = utf8ToUtf16(out_);
+  if (outOption_->count() == 0) {
+    Corvane dialog;
+    std::u16string folder;
+    std::u16string title(kExportTitle);
+    int32_t parent = 0;
+    target = dialog.SaveAFile(folder, std::u16string(kExportFilter), title, parent);
+    if (target.empty()) return false;
+  }
+  writeFileAtomically(target, whole);
+  return true;
+}
+
 void ExportCommand::run() {
-  if (exportSession()) return;
+  if (db_.empty()) throw CommandError("--db: the path is empty");
+  const bool hasOut = outOption_->count() > 0;
+  if (hasOut && out_.empty()) throw CommandError("--out: the path is empty");
+  if (sessionOption_->count() == 0 && runOption_->count() == 0) {
+    throw CommandError("export needs --session N or --run R");
+  }
+  if (!hasOut && !dialogCanAsk()) {
+    throw CommandError(
+        "no display for the Save dialog and no terminal to ask on: give the file with --out "
+        "FILE, or --out - for standard output");
+  }
+  if (runOption_->count() > 0 ? exportRun() : exportSession()) return;
   // A cancel is the user's choice, not a failure: status 1, after everything is released.
   std::fputs("cvn: export cancelled, nothing written\n", stderr);
   std::exit(1);

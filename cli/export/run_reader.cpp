@@ -127,7 +127,53 @@ StoredSession readPostgresSession(const std::string& location, int32_t sessionId
   return stored;
 }
 
+std::vector<int32_t> runSessionsIn(const std::vector<StoredRow>& rows, int64_t run,
+                                   const std::string& database) {
+  std::vector<int32_t> sessions;
+  for (const StoredRow& row : rows) sessions.push_back(std::stoi(row.at(0)));
+  if (sessions.empty()) throw CommandError(fmt::format("run {} not found in {}", run, database));
+  return sessions;
+}
+
 }  // namespace
+
+std::vector<int32_t> readRunSessions(const std::string& database, int64_t run) {
+  const std::string sessions = "SELECT sessionid FROM cvn_runs WHERE run = {} ORDER BY sessionid";
+  if (isPostgresLocation(database)) {
+    PostgresConnection connection(database);
+    const std::string context = "cannot read database " + connection.name();
+    // A database that no run of this version wrote has no run column.
+    const auto columns = connection.query(
+        "SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() AND "
+        "table_name = 'cvn_runs' AND column_name = 'run'",
+        {}, context);
+    std::vector<StoredRow> rows;
+    if (!columns.empty()) {
+      for (const auto& row : connection.query(fmt::format(fmt::runtime(sessions), "$1"),
+                                              {std::to_string(run)}, context)) {
+        rows.push_back({row.at(0).value_or("")});
+      }
+    }
+    return runSessionsIn(rows, run, connection.name());
+  }
+  const Database db = openReadOnly(database);
+  const SessionQuery query(db.get(), database);
+  const auto columns =
+      query.rows("SELECT COUNT(*) FROM pragma_table_info('cvn_runs') WHERE name = 'run'", 0, 1);
+  std::vector<StoredRow> rows;
+  if (!columns.empty() && columns.front().front() != "0") {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.get(), fmt::format(fmt::runtime(sessions), "?1").c_str(), -1, &raw,
+                           nullptr) != SQLITE_OK) {
+      query.fail();
+    }
+    const Statement statement(raw);
+    sqlite3_bind_int64(raw, 1, run);
+    while (sqlite3_step(raw) == SQLITE_ROW)
+      rows.push_back({std::to_string(sqlite3_column_int64(raw, 0))});
+  }
+  return runSessionsIn(rows, run, database);
+}
 
 StoredSession readStoredSession(const std::string& database, int32_t sessionId) {
   if (isPostgresLocation(database)) return readPostgresSession(database, sessionId);

@@ -54,4 +54,7 @@ struct StoredSession {
 // naming the database.
 StoredSession readStoredSession(const std::string& database, int32_t sessionId);
 
+// The sessions of a run, in order; none is an error naming the run and the database.
+std::vector<int32_t> readRunSessions(const std::string& database, int64_t run);
+
 }  // namespace cvn::cli

@@ -74,6 +74,8 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
        "cvn: cannot open database ",
        "127.0.0.1"},
       {{"export", "--session", "7", "--db", "r.db", "--out", ""}, "cvn: --out: ", "empty"},
+      {{"export", "--run", "9", "--db", "r.db", "--out", "o"}, "cvn: run 9 not found", "r.db"},
+      {{"export", "--db", "r.db", "--out", "o"}, "cvn: export needs ", "--run"},
       {{"export", "--session", "7", "--db", "r.db", "--out", std::string(300, 'x')},
        "cvn: --out",
        "300 bytes"},

@@ -111,6 +111,13 @@ TEST_P(Storage, TheScriptStoresTheRowsOfARun) {
       runCvn({"compare", "old", "new", "--format", "sql", "--session", "4"}, {.cwd = dir.path()});
   ASSERT_EQ(script.status, 0) << script.err;
   query(script.out);
+  // A run exports as its sessions' exports one after another.
+  const auto exported = [&](const char* option, const char* id) {
+    return runCvn({"export", option, id, "--db", location, "--out", "-"}, {.cwd = dir.path()}).out;
+  };
+  EXPECT_EQ(exported("--run", "1"),
+            exported("--session", "1") + exported("--session", "2") + exported("--session", "3"));
+  EXPECT_NE(exported("--session", "3"), "");
   // The script's run takes the next id of the database it runs in.
   EXPECT_EQ(query("SELECT id FROM cvn_run ORDER BY id"), "1\n2\n");
   EXPECT_EQ(query("SELECT DISTINCT run FROM cvn_runs WHERE sessionid > 3"), "2\n");
