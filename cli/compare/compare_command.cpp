@@ -18,6 +18,7 @@
 #include "compare/compare_options.hpp"
 #include "compare/comparer_runner.hpp"
 #include "compare/file_filter.hpp"
+#include "compare/file_results.hpp"
 #include "compare/git_tree.hpp"
 #include "compare/ordered_statements.hpp"
 #include "compare/progress_bar.hpp"
@@ -62,6 +63,24 @@ std::string afterRoot(const std::u16string& path, const std::u16string& root) {
   return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), root.size() + 1)));
 }
 
+std::vector<SummaryFile> summaryFiles(const std::vector<FileEntry>& entries) {
+  std::vector<SummaryFile> files;
+  files.reserve(entries.size());
+  for (const FileEntry& entry : entries) {
+    SummaryFile file{entry.path, entry.oldPath, entry.language, entry.status, {}};
+    if (entry.counts) {
+      const FileCounts& c = *entry.counts;
+      file.counts =
+          SummaryFileCounts{{c.codeSame, c.codeChanged, c.codeDeleted, c.codeAdded},
+                            {c.commentSame, c.commentChanged, c.commentDeleted, c.commentAdded},
+                            c.blankOld,
+                            c.blankNew};
+    }
+    files.push_back(std::move(file));
+  }
+  return files;
+}
+
 std::string utcNow() {
   return fmt::format("{:%Y-%m-%dT%H:%M:%SZ}", fmt::gmtime(std::time(nullptr)));
 }
@@ -87,7 +106,11 @@ class CompareCommand final : public Command {
   void readOptions();
   RunPlan plan(std::vector<std::u16string> oldFiles, std::vector<std::u16string> newFiles) const;
   void compareRuns(const RunPlan& plan, int32_t firstSession, OrderedStatements& ordered,
-                   ProgressBar& bar, const std::function<void(size_t)>& recordRun = {}) const;
+                   ProgressBar& bar, const std::function<void(size_t)>& recordRun = {},
+                   std::vector<RunFiles>* files = nullptr) const;
+  std::vector<FileEntry> fileEntries(const RunPlan& plan, const std::vector<RunFiles>& files) const;
+  static std::vector<FileStatusRecord> statusRecords(const std::vector<FileEntry>& entries,
+                                                     int64_t runId, int32_t firstSession);
   void printStatements(const RunPlan& plan, int32_t firstSession, ProgressBar& bar) const;
   void printScript(const RunPlan& plan, int32_t firstSession, const std::string& started,
                    ProgressBar& bar) const;
@@ -261,15 +284,27 @@ ProgressCallback CompareCommand::progressFor(const RunPlan& plan, size_t run,
 
 void CompareCommand::compareRuns(const RunPlan& plan, int32_t firstSession,
                                  OrderedStatements& ordered, ProgressBar& bar,
-                                 const std::function<void(size_t)>& recordRun) const {
+                                 const std::function<void(size_t)>& recordRun,
+                                 std::vector<RunFiles>* files) const {
+  if (files != nullptr) files->resize(plan.runs.size());
   // Languages are compared two at a time, their files on the pool: the later one's
   // statements wait in memory until the earlier one's are stored.
   settings_.pool->forEachInOrder(
       plan.runs.size(),
       [&](size_t k) -> WorkPool::Finish {
-        runComparison(settings_, plan.runs[k], firstSession + static_cast<int32_t>(k),
-                      progressFor(plan, k, bar),
-                      [&ordered, k](std::u16string_view text) { ordered.add(k, text); });
+        // A run's statements and pairs come on the one thread that compares it.
+        RunFiles* runFiles = files != nullptr ? &(*files)[k] : nullptr;
+        runComparison(
+            settings_, plan.runs[k], firstSession + static_cast<int32_t>(k),
+            progressFor(plan, k, bar),
+            [&ordered, k, runFiles, counts = options_.byFile](std::u16string_view text) {
+              // Only the listing shows each file's counts; the statuses need none.
+              if (runFiles != nullptr && counts) collectFileCounts(text, *runFiles);
+              ordered.add(k, text);
+            },
+            [runFiles](const std::u16string& name, bool identical) {
+              if (runFiles != nullptr && identical) runFiles->identical.insert(utf16ToUtf8(name));
+            });
         return [&ordered, &recordRun, k] {
           ordered.finish(k, [&recordRun, k] {
             if (recordRun) recordRun(k);
@@ -297,11 +332,18 @@ void CompareCommand::printScript(const RunPlan& plan, int32_t firstSession,
   script.addRunHeader(header(0, started));
   OrderedStatements ordered(plan.runs.size(),
                             [&script](std::string_view text) { script.addStatements(text); });
-  compareRuns(plan, firstSession, ordered, bar, [&](size_t k) {
-    const int32_t id = firstSession + static_cast<int32_t>(k);
-    script.addRun(record(plan.runs[k], id, started));
-    for (const RenameRecord& rename : renameRecords(k, id, 0)) script.addRename(rename);
-  });
+  std::vector<RunFiles> files;
+  compareRuns(
+      plan, firstSession, ordered, bar,
+      [&](size_t k) {
+        const int32_t id = firstSession + static_cast<int32_t>(k);
+        script.addRun(record(plan.runs[k], id, started));
+        for (const RenameRecord& rename : renameRecords(k, id, 0)) script.addRename(rename);
+      },
+      &files);
+  for (const FileStatusRecord& file : statusRecords(fileEntries(plan, files), 0, firstSession)) {
+    script.addFileStatus(file);
+  }
   bar.clear();
   writeStandardOutput(script.finish());
 }
@@ -313,6 +355,23 @@ std::vector<RenameRecord> CompareCommand::renameRecords(size_t run, int32_t sess
   for (const Rename& rename : renamesFound_[run]) {
     records.push_back({runId, sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
                        afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
+  }
+  return records;
+}
+
+std::vector<FileEntry> CompareCommand::fileEntries(const RunPlan& plan,
+                                                   const std::vector<RunFiles>& files) const {
+  return listFileEntries(plan, settings_.oldRoot, settings_.newRoot, renamesFound_, files,
+                         settings_.compareType == u"2");
+}
+
+std::vector<FileStatusRecord> CompareCommand::statusRecords(const std::vector<FileEntry>& entries,
+                                                            int64_t runId, int32_t firstSession) {
+  std::vector<FileStatusRecord> records;
+  for (const FileEntry& entry : entries) {
+    if (!entry.language && entry.status == "not counted") continue;
+    records.push_back({runId, firstSession + static_cast<int32_t>(entry.run), entry.path,
+                       entry.status, entry.oldPath});
   }
   return records;
 }
@@ -375,6 +434,7 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
   checkStorable(*storage, settings_, plan, records);
 
   Summary summary;
+  std::vector<FileEntry> entries;
   try {
     storage->begin();
     const int64_t next = session_ ? *session_ : storage->nextSessionId();
@@ -389,14 +449,20 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     const int64_t runId = storage->nextRunId();
     storage->recordRunHeader(header(runId, started));
     summary.run = runId;
-    compareRuns(plan, first, ordered, bar, [&](size_t k) {
-      records[k].sessionId = first + static_cast<int32_t>(k);
-      records[k].run = runId;
-      storage->recordRun(records[k]);
-      for (const RenameRecord& rename : renameRecords(k, records[k].sessionId, runId)) {
-        storage->recordRename(rename);
-      }
-    });
+    std::vector<RunFiles> files;
+    compareRuns(
+        plan, first, ordered, bar,
+        [&](size_t k) {
+          records[k].sessionId = first + static_cast<int32_t>(k);
+          records[k].run = runId;
+          storage->recordRun(records[k]);
+          for (const RenameRecord& rename : renameRecords(k, records[k].sessionId, runId)) {
+            storage->recordRename(rename);
+          }
+        },
+        &files);
+    entries = fileEntries(plan, files);
+    storage->recordFileStatuses(statusRecords(entries, runId, first));
     // Read back, so the summary shows what the database holds.
     for (size_t k = 0; k < plan.runs.size(); ++k) {
       const int32_t id = first + static_cast<int32_t>(k);
@@ -419,6 +485,8 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
   summary.unknownOld = plan.unknownOld;
   summary.unknownNew = plan.unknownNew;
   summary.submodules = submodules_;
+  summary.byFile = options_.byFile;
+  if (options_.byFile) summary.files = summaryFiles(entries);
   for (size_t k = 0; k < renamesFound_.size(); ++k) {
     for (const Rename& rename : renamesFound_[k]) {
       summary.renames.push_back({plan.runs[k].label, afterRoot(rename.oldFile, settings_.oldRoot),

@@ -82,6 +82,10 @@ void CompareOptions::addTo(CLI::App& app) {
                  "print a script that sqlite3 FILE or psql runs to store the same rows")
       ->check(CLI::IsMember({"table", "json", "csv", "sql"}))
       ->excludes(sqlOption);
+  app.add_flag("--by-file", byFile,
+               "List every file of both trees with its status and counts before the summary "
+               "(with --format csv, the files alone)")
+      ->excludes(sqlOption);
   app.add_flag("--quiet", quiet, "Print neither the summary nor the progress display");
 }
 

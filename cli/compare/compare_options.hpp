@@ -33,6 +33,7 @@ struct CompareOptions {
   bool legacy = false;
   bool sql = false;
   bool noDb = false;
+  bool byFile = false;
   bool quiet = false;
 
   // Set when the option was given, as an empty text is a valid marker.

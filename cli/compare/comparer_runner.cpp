@@ -10,8 +10,10 @@ namespace {
 // Both classes share compareFileList's signature; each run gets a fresh object.
 template <typename Comparer>
 void compareWith(const ComparisonSettings& settings, const PlannedRun& run, int32_t sessionId,
-                 const ProgressCallback& progress, const StatementSink& sink) {
+                 const ProgressCallback& progress, const StatementSink& sink,
+                 const ComparerObject::PairObserver& pairs) {
   Comparer comparer;
+  comparer.setPairObserver(pairs);
   if (progress) comparer.setProgressCallback(progress);
   if (settings.pool) comparer.setWorkPool(settings.pool);
   comparer.setLineFolding(settings.folding);
@@ -24,11 +26,12 @@ void compareWith(const ComparisonSettings& settings, const PlannedRun& run, int3
 }  // namespace
 
 void runComparison(const ComparisonSettings& settings, const PlannedRun& run, int32_t sessionId,
-                   const ProgressCallback& progress, const StatementSink& sink) {
+                   const ProgressCallback& progress, const StatementSink& sink,
+                   const ComparerObject::PairObserver& pairs) {
   if (settings.legacy) {
-    compareWith<Corvane_old>(settings, run, sessionId, progress, sink);
+    compareWith<Corvane_old>(settings, run, sessionId, progress, sink, pairs);
   } else {
-    compareWith<Corvane>(settings, run, sessionId, progress, sink);
+    compareWith<Corvane>(settings, run, sessionId, progress, sink, pairs);
   }
 }
 

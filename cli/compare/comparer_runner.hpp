@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compare/run_plan.hpp"
+#include "component/comparer_object.hpp"
 #include "engine/line_folding.hpp"
 #include "platform/work_pool.hpp"
 #include "tree/directory_comparison.hpp"
@@ -26,6 +27,7 @@ struct ComparisonSettings {
 // which reports its progress to the callback (that may throw to stop it) and hands its
 // statements to the sink as they are made. Component failures pass through as cvn::Error.
 void runComparison(const ComparisonSettings& settings, const PlannedRun& run, int32_t sessionId,
-                   const ProgressCallback& progress, const StatementSink& sink);
+                   const ProgressCallback& progress, const StatementSink& sink,
+                   const ComparerObject::PairObserver& pairs = {});
 
 }  // namespace cvn::cli

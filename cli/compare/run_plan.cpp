@@ -16,14 +16,14 @@ std::optional<size_t> languageOfPath(const std::u16string& path) {
 
 // Sorts a listing into one bucket per language, keeping its order; returns the files
 // that no language claims.
-int64_t sortByLanguage(const std::vector<std::u16string>& files,
-                       std::vector<std::vector<std::u16string>>& buckets) {
-  int64_t unknown = 0;
+std::vector<std::u16string> sortByLanguage(const std::vector<std::u16string>& files,
+                                           std::vector<std::vector<std::u16string>>& buckets) {
+  std::vector<std::u16string> unknown;
   for (const std::u16string& file : files) {
     if (const auto language = languageOfPath(file)) {
       buckets[*language].push_back(file);
     } else {
-      ++unknown;
+      unknown.push_back(file);
     }
   }
   return unknown;
@@ -46,8 +46,10 @@ RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
   std::vector<std::vector<std::u16string>> oldBuckets(count);
   std::vector<std::vector<std::u16string>> newBuckets(count);
   RunPlan plan;
-  plan.unknownOld = sortByLanguage(oldFiles, oldBuckets);
-  plan.unknownNew = sortByLanguage(newFiles, newBuckets);
+  plan.unknownOldFiles = sortByLanguage(oldFiles, oldBuckets);
+  plan.unknownNewFiles = sortByLanguage(newFiles, newBuckets);
+  plan.unknownOld = static_cast<int64_t>(plan.unknownOldFiles.size());
+  plan.unknownNew = static_cast<int64_t>(plan.unknownNewFiles.size());
   for (size_t k = 0; k < count; ++k) {
     if (oldBuckets[k].empty() && newBuckets[k].empty()) continue;
     const Language& entry = languages()[k];

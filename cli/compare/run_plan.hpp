@@ -27,6 +27,9 @@ struct RunPlan {
   std::vector<PlannedRun> runs;
   int64_t unknownOld = 0;
   int64_t unknownNew = 0;
+  // The files no language claims, in listing order.
+  std::vector<std::u16string> unknownOldFiles;
+  std::vector<std::u16string> unknownNewFiles;
 };
 
 // One run per language of the table that has a file on either side, in table order, each

@@ -93,6 +93,14 @@ void SqlScript::addRename(const RenameRecord& rename) {
       rename.similarity);
 }
 
+void SqlScript::addFileStatus(const FileStatusRecord& file) {
+  text_ += fmt::format(
+      "INSERT INTO cvn_files (run, sessionid, path, status, oldpath) VALUES ({}, {}, {}, {}, "
+      "{});\n",
+      kThisRun, file.sessionId, sqlLiteral(file.path), sqlLiteral(file.status),
+      literal(file.oldPath));
+}
+
 std::string SqlScript::finish() {
   text_ += "COMMIT;\n";
   return std::move(text_);

@@ -20,6 +20,7 @@ class SqlScript {
   void addRunHeader(const RunHeader& run);
   void addRun(const RunRecord& run);
   void addRename(const RenameRecord& rename);
+  void addFileStatus(const FileStatusRecord& file);
   // The whole script, its transaction closed.
   std::string finish();
 

@@ -80,6 +80,7 @@ void PostgresStorage::begin() {
   connection_->execute(kCreateTables, writeContext());
   addMissingRunColumns();
   connection_->execute(kCreateIndexes, writeContext());
+  connection_->execute("CREATE OR REPLACE VIEW" + std::string(kFileChangesView), writeContext());
   connection_->execute(kTableLock, writeContext());
 }
 
@@ -135,6 +136,26 @@ void PostgresStorage::recordRun(const RunRecord& run) {
       writeContext());
 }
 
+void PostgresStorage::recordFileStatuses(const std::vector<FileStatusRecord>& files) {
+  // One statement for many rows: a round trip for each would cost more than the run.
+  constexpr size_t kRowsAtOnce = 500;
+  for (size_t first = 0; first < files.size(); first += kRowsAtOnce) {
+    std::string sql = "INSERT INTO cvn_files (run, sessionid, path, status, oldpath) VALUES ";
+    std::vector<Value> values;
+    for (size_t k = first; k < std::min(files.size(), first + kRowsAtOnce); ++k) {
+      const size_t n = values.size();
+      sql += k > first ? ", (" : "(";
+      for (size_t column = 1; column <= 5; ++column) {
+        sql += (column > 1 ? ", $" : "$") + std::to_string(n + column);
+      }
+      sql += ")";
+      values.insert(values.end(), {std::to_string(files[k].run), std::to_string(files[k].sessionId),
+                                   files[k].path, files[k].status, files[k].oldPath});
+    }
+    connection_->query(sql, values, writeContext());
+  }
+}
+
 int64_t PostgresStorage::nextRunId() {
   const auto rows = connection_->query(std::string(kLargestRunQuery), {}, readContext());
   if (rows.empty() || !rows[0].at(0)) return 1;
@@ -184,6 +205,10 @@ SessionTotals PostgresStorage::readTotals(int32_t sessionId) {
     totals.deletedFiles = number(folders[0].at(1));
     totals.newFiles = number(folders[0].at(2));
   }
+  const auto unchanged = connection_->query(
+      "SELECT COUNT(*) FROM cvn_files WHERE sessionid = $1 AND status = 'unchanged'", session,
+      readContext());
+  if (!unchanged.empty()) totals.unchangedFiles = number(unchanged[0].at(0));
   return totals;
 }
 

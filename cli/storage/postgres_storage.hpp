@@ -31,6 +31,7 @@ class PostgresStorage final : public Storage {
   void recordRunHeader(const RunHeader& run) override;
   void recordRun(const RunRecord& run) override;
   void recordRename(const RenameRecord& rename) override;
+  void recordFileStatuses(const std::vector<FileStatusRecord>& files) override;
   SessionTotals readTotals(int32_t sessionId) override;
   void commit() override;
   void rollback() noexcept override;

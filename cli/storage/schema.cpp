@@ -33,6 +33,9 @@ CREATE TABLE IF NOT EXISTS cvn_run (
   comparer TEXT NOT NULL CHECK (comparer IN ('current', 'legacy')), comparetype TEXT NOT NULL,
   threshold INTEGER NOT NULL, ignorewhitespace INTEGER NOT NULL, ignorecase INTEGER NOT NULL,
   renames INTEGER);
+CREATE TABLE IF NOT EXISTS cvn_files (
+  run INTEGER, sessionid INTEGER NOT NULL, path TEXT NOT NULL, status TEXT NOT NULL,
+  oldpath TEXT);
 )sql";
 
 // After the tables have their columns: lookups by session and run stay fast as they grow.
@@ -43,7 +46,21 @@ CREATE INDEX IF NOT EXISTS cvn_runs_session ON cvn_runs (sessionid);
 CREATE INDEX IF NOT EXISTS cvn_runs_run ON cvn_runs (run);
 CREATE INDEX IF NOT EXISTS cvn_renames_session ON cvn_renames (sessionid);
 CREATE UNIQUE INDEX IF NOT EXISTS cvn_run_id ON cvn_run (id);
+CREATE INDEX IF NOT EXISTS cvn_files_session ON cvn_files (sessionid, path);
 )sql";
+
+const std::string_view kFileChangesView = R"sql( cvn_file_changes AS
+SELECT r.run AS run, f.sessionid AS session, r.language AS language, f.filename AS path,
+  s.status AS status,
+  f.samelines_code AS code_same, f.changedlines_code AS code_changed,
+  f.deletedlines_code AS code_deleted, f.newlines_code AS code_new,
+  f.samelines_comments AS comment_same, f.changedlines_comments AS comment_changed,
+  f.deletedlines_comments AS comment_deleted, f.newlines_comments AS comment_new,
+  f.blanklinesinold AS blank_old, f.blanklinesinnew AS blank_new,
+  f.totallinesinold AS lines_old, f.totallinesinnew AS lines_new
+FROM file_compare_results f
+JOIN cvn_runs r ON r.sessionid = f.sessionid
+LEFT JOIN cvn_files s ON s.sessionid = f.sessionid AND s.path = f.filename)sql";
 
 const std::string_view kInsertRunHeader = R"sql(
 INSERT INTO cvn_run (id, started, oldroot, newroot, gitrepo, oldrev, newrev, oldcommit, newcommit,

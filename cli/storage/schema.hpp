@@ -29,6 +29,10 @@ inline constexpr std::array<AddedColumn, 7> kAddedRunColumns = {{
 // Indexes on the session and run columns, created when missing once the columns are there.
 extern const std::string_view kCreateIndexes;
 
+// The view of one row per stored file with plain names, after "CREATE VIEW IF NOT EXISTS"
+// (SQLite) or "CREATE OR REPLACE VIEW" (PostgreSQL).
+extern const std::string_view kFileChangesView;
+
 // The start of the insert of a cvn_run row, its columns in RunHeader's order; the values
 // follow.
 extern const std::string_view kInsertRunHeader;

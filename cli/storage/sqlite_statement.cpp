@@ -57,6 +57,11 @@ bool SqliteStatement::step() {
   fail();
 }
 
+void SqliteStatement::reset() {
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+}
+
 int64_t SqliteStatement::columnInt64(int column) const {
   return sqlite3_column_int64(statement_, column);
 }

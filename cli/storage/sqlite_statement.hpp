@@ -27,13 +27,15 @@ class SqliteStatement {
   int64_t columnInt64(int column) const;
   std::string columnText(int column) const;
   bool columnIsNull(int column) const;
+  // Makes the statement ready to be bound and stepped again.
+  void reset();
 
  private:
   [[noreturn]] void fail() const;
 
   sqlite3* db_;
   sqlite3_stmt* statement_ = nullptr;
-  std::string_view context_;
+  std::string context_;  // a copy: callers pass temporaries
 };
 
 // Runs every statement of a text, as sqlite3_exec would, but over a length-delimited text

@@ -38,6 +38,9 @@ constexpr std::string_view kDirTotals = R"sql(
 SELECT SUM(samefiles), SUM(deletedfiles), SUM(newfiles)
 FROM dir_compare_results WHERE sessionid = ?1 AND rowid > ?2)sql";
 
+constexpr std::string_view kUnchangedFiles =
+    "SELECT COUNT(*) FROM cvn_files WHERE sessionid = ?1 AND status = 'unchanged'";
+
 bool pathExists(const std::string& path) {
   struct stat st {};
   // Anything but a clear "no such file" counts as existing, so it is never removed.
@@ -101,6 +104,7 @@ void SqliteStorage::begin() {
   executeSql(db_, kCreateTables, writeContext());
   addMissingRunColumns(db_, writeContext());
   executeSql(db_, kCreateIndexes, writeContext());
+  executeSql(db_, "CREATE VIEW IF NOT EXISTS" + std::string(kFileChangesView), writeContext());
   fileRowsBefore_ = largestRowid(db_, "file_compare_results", readContext());
   dirRowsBefore_ = largestRowid(db_, "dir_compare_results", readContext());
 }
@@ -164,6 +168,22 @@ void SqliteStorage::recordRename(const RenameRecord& rename) {
   insert.step();
 }
 
+void SqliteStorage::recordFileStatuses(const std::vector<FileStatusRecord>& files) {
+  SqliteStatement insert(db_,
+                         "INSERT INTO cvn_files (run, sessionid, path, status, oldpath) "
+                         "VALUES (?1, ?2, ?3, ?4, ?5)",
+                         writeContext());
+  for (const FileStatusRecord& file : files) {
+    insert.bind(1, file.run);
+    insert.bind(2, int64_t{file.sessionId});
+    insert.bind(3, file.path);
+    insert.bind(4, file.status);
+    bindOptional(insert, 5, file.oldPath);
+    insert.step();
+    insert.reset();
+  }
+}
+
 int64_t SqliteStorage::nextRunId() {
   SqliteStatement query(db_, kLargestRunQuery, readContext());
   if (!query.step() || query.columnIsNull(0)) return 1;
@@ -219,6 +239,9 @@ SessionTotals SqliteStorage::readTotals(int32_t sessionId) {
     totals.deletedFiles = folders.columnInt64(1);
     totals.newFiles = folders.columnInt64(2);
   }
+  SqliteStatement unchanged(db_, kUnchangedFiles, readContext());
+  unchanged.bind(1, int64_t{sessionId});
+  if (unchanged.step()) totals.unchangedFiles = unchanged.columnInt64(0);
   return totals;
 }
 

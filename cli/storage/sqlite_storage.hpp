@@ -27,6 +27,7 @@ class SqliteStorage final : public Storage {
   void recordRunHeader(const RunHeader& run) override;
   void recordRun(const RunRecord& run) override;
   void recordRename(const RenameRecord& rename) override;
+  void recordFileStatuses(const std::vector<FileStatusRecord>& files) override;
   SessionTotals readTotals(int32_t sessionId) override;
   void commit() override;
   void rollback() noexcept override;

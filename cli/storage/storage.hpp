@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvn::cli {
 
@@ -59,6 +60,15 @@ struct RunHeader {
   std::optional<int> renames;
 };
 
+// What became of one file of a session: unchanged, modified, new, deleted or renamed.
+struct FileStatusRecord {
+  int64_t run = 0;
+  int32_t sessionId = 0;
+  std::string path;  // as the result row names it
+  std::string status;
+  std::optional<std::string> oldPath;  // a rename's old path
+};
+
 // A deleted file taken as renamed: paths after the roots.
 struct RenameRecord {
   int64_t run = 0;
@@ -81,6 +91,7 @@ struct LineTotals {
 // The sums of one session's rows as the database holds them.
 struct SessionTotals {
   int64_t sameFiles = 0;
+  int64_t unchangedFiles = 0;  // of the same ones, those whose bytes are the same
   int64_t deletedFiles = 0;
   int64_t newFiles = 0;
   LineTotals all;
@@ -118,6 +129,7 @@ class Storage {
   virtual void recordRunHeader(const RunHeader& run) = 0;
   virtual void recordRun(const RunRecord& run) = 0;
   virtual void recordRename(const RenameRecord& rename) = 0;
+  virtual void recordFileStatuses(const std::vector<FileStatusRecord>& files) = 0;
   // The sums of the rows this transaction wrote for a session.
   virtual SessionTotals readTotals(int32_t sessionId) = 0;
   virtual void commit() = 0;

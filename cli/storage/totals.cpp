@@ -12,6 +12,7 @@ LineTotals& LineTotals::operator+=(const LineTotals& other) {
 
 SessionTotals& SessionTotals::operator+=(const SessionTotals& other) {
   sameFiles += other.sameFiles;
+  unchangedFiles += other.unchangedFiles;
   deletedFiles += other.deletedFiles;
   newFiles += other.newFiles;
   all += other.all;

@@ -17,12 +17,34 @@ Json lineCounts(const LineTotals& lines) {
 
 Json counts(const SessionTotals& totals, bool split) {
   Json json;
-  json["files"] = {
-      {"same", totals.sameFiles}, {"deleted", totals.deletedFiles}, {"new", totals.newFiles}};
+  json["files"] = {{"unchanged", totals.unchangedFiles},
+                   {"modified", totals.sameFiles - totals.unchangedFiles},
+                   {"new", totals.newFiles},
+                   {"deleted", totals.deletedFiles}};
   json["code"] = split ? lineCounts(totals.code) : Json(nullptr);
   json["comments"] = split ? lineCounts(totals.comments) : Json(nullptr);
   json["lines"] = lineCounts(totals.all);
   json["blank"] = {{"old", totals.blankOld}, {"new", totals.blankNew}};
+  return json;
+}
+
+Json optionalCounts(const std::array<std::optional<int64_t>, 4>& counts) {
+  if (!counts[0]) return nullptr;
+  return {
+      {"same", *counts[0]}, {"changed", *counts[1]}, {"deleted", *counts[2]}, {"new", *counts[3]}};
+}
+
+Json fileJson(const SummaryFile& file) {
+  Json json;
+  json["path"] = file.path;
+  json["old_path"] = file.oldPath ? Json(*file.oldPath) : Json(nullptr);
+  json["language"] = file.language ? Json(*file.language) : Json(nullptr);
+  json["status"] = file.status;
+  if (file.counts) {
+    json["code"] = optionalCounts(file.counts->code);
+    json["comments"] = optionalCounts(file.counts->comment);
+    json["blank"] = {{"old", file.counts->blankOld}, {"new", file.counts->blankNew}};
+  }
   return json;
 }
 
@@ -50,6 +72,11 @@ std::string renderSummaryJson(const Summary& summary) {
   json["total"] = counts(summary.total(), summary.split);
   json["unknown_files"] = {{"old", summary.unknownOld}, {"new", summary.unknownNew}};
   json["submodules_left_out"] = summary.submodules;
+  if (summary.byFile) {
+    Json files = Json::array();
+    for (const SummaryFile& file : summary.files) files.push_back(fileJson(file));
+    json["files"] = std::move(files);
+  }
   Json renames = Json::array();
   for (const SummaryRename& r : summary.renames) {
     renames.push_back({{"language", r.label},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,6 +26,23 @@ struct SummaryRename {
   int similarity = 0;
 };
 
+// One file's counts as --by-file shows them; the legacy comparer has no code and comment split.
+struct SummaryFileCounts {
+  std::array<std::optional<int64_t>, 4> code;  // same, changed, deleted, new
+  std::array<std::optional<int64_t>, 4> comment;
+  int64_t blankOld = 0;
+  int64_t blankNew = 0;
+};
+
+// One file of either tree, for --by-file.
+struct SummaryFile {
+  std::string path;
+  std::optional<std::string> oldPath;   // a rename's
+  std::optional<std::string> language;  // key; none for files no language claims
+  std::string status;
+  std::optional<SummaryFileCounts> counts;  // none when the run stored no row for it
+};
+
 struct Summary {
   std::string oldRoot;
   std::string newRoot;
@@ -40,6 +58,8 @@ struct Summary {
   // Submodules of the revisions compared with --git, whose files another repository holds.
   int64_t submodules = 0;
   std::vector<SummaryRename> renames;
+  bool byFile = false;
+  std::vector<SummaryFile> files;  // with --by-file
 
   SessionTotals total() const;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <optional>
 #include <string_view>
 
 namespace cvn::cli {
@@ -16,7 +17,7 @@ struct Group {
 };
 
 const std::array<Group, 5> kGroups = {{
-    {"files", {"same", "del", "new"}},
+    {"files", {"unch", "mod", "new", "del"}},
     {"code lines", {"same", "chg", "del", "new"}},
     {"comment lines", {"same", "chg", "del", "new"}},
     {"all lines", {"same", "chg", "del", "new"}},
@@ -32,7 +33,8 @@ std::vector<std::string> lineCells(const LineTotals& lines, bool shown) {
 // The cells of one row, group by group.
 std::vector<std::vector<std::string>> rowCells(const SessionTotals& t, bool split) {
   return {
-      {fmt::to_string(t.sameFiles), fmt::to_string(t.deletedFiles), fmt::to_string(t.newFiles)},
+      {fmt::to_string(t.unchangedFiles), fmt::to_string(t.sameFiles - t.unchangedFiles),
+       fmt::to_string(t.newFiles), fmt::to_string(t.deletedFiles)},
       lineCells(t.code, split),
       lineCells(t.comments, split),
       lineCells(t.all, true),
@@ -120,6 +122,35 @@ std::string sessionText(const Summary& summary) {
                        : fmt::format("sessions {}-{}", first, last);
 }
 
+std::string countCell(const std::optional<int64_t>& value) {
+  return value ? fmt::to_string(*value) : "-";
+}
+
+// Every file, one a line: its status, language and counts, then its path.
+std::string fileTable(const std::vector<SummaryFile>& files) {
+  std::string out =
+      fmt::format("{:<11} {:<10} {:>29} {:>30} {:>13}  path\n", "status", "language",
+                  "code same   chg   del   new", "comment same   chg   del   new", "blank old new");
+  for (const SummaryFile& file : files) {
+    std::array<std::string, 10> cells;
+    cells.fill("");
+    if (file.counts) {
+      for (size_t k = 0; k < 4; ++k) {
+        cells[k] = countCell(file.counts->code[k]);
+        cells[4 + k] = countCell(file.counts->comment[k]);
+      }
+      cells[8] = fmt::to_string(file.counts->blankOld);
+      cells[9] = fmt::to_string(file.counts->blankNew);
+    }
+    std::string path = file.path;
+    if (file.oldPath) path = *file.oldPath + " -> " + path;
+    out += fmt::format("{:<11} {:<10} {:>11}{:>6}{:>6}{:>6} {:>12}{:>6}{:>6}{:>6} {:>9}{:>4}  {}\n",
+                       file.status, file.language.value_or("-"), cells[0], cells[1], cells[2],
+                       cells[3], cells[4], cells[5], cells[6], cells[7], cells[8], cells[9], path);
+  }
+  return out + "\n";
+}
+
 }  // namespace
 
 std::string renderSummaryTable(const Summary& summary) {
@@ -133,7 +164,8 @@ std::string renderSummaryTable(const Summary& summary) {
   rows.push_back(rowCells(summary.total(), summary.split));
   const TableText table(std::move(labels), std::move(rows));
 
-  std::string out = fmt::format("old: {}\nnew: {}\n\n", summary.oldRoot, summary.newRoot);
+  std::string out = summary.byFile ? fileTable(summary.files) : std::string();
+  out += fmt::format("old: {}\nnew: {}\n\n", summary.oldRoot, summary.newRoot);
   table.header(out);
   table.rule(out);
   for (size_t r = 0; r + 1 < table.rowCount(); ++r) table.row(out, r);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,6 +64,10 @@ class ComparerObject {
   // compareFileList hands its statements to the sink as they are made and
   // returns an empty list, so a host that stores them need not hold them all.
   void setStatementSink(StatementSink sink) { sink_ = std::move(sink); }
+  // Told after each compared pair's statement, on the thread that called
+  // compareFileList: the name it stores and whether both files hold the same bytes.
+  using PairObserver = std::function<void(const std::u16string& name, bool identical)>;
+  void setPairObserver(PairObserver observer) { pairObserver_ = std::move(observer); }
 
  protected:
   ComparerObject() = default;
@@ -74,6 +79,9 @@ class ComparerObject {
   ProgressCallback progress_;
   std::shared_ptr<WorkPool> pool_;
   StatementSink sink_;
+
+ protected:
+  PairObserver pairObserver_;
 };
 
 }  // namespace cvn

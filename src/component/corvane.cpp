@@ -24,7 +24,10 @@ FileWork Corvane::fileWork() {
   return {[this](const std::u16string& root, const std::u16string& one,
                  const std::u16string& two) -> FileFinish {
             auto pair = std::make_shared<FilePairResult>(countFilePair(state_, root, one, two));
-            return [this, pair] { reportFilePair(state_, *pair); };
+            return [this, pair] {
+              reportFilePair(state_, *pair);
+              if (pairObserver_) pairObserver_(pair->name, pair->identical);
+            };
           },
           count(kCountedFile), count(kDeletedFile), count(kNewFile)};
 }

@@ -15,7 +15,10 @@ FileWork Corvane_old::fileWork() {
                  const std::u16string& two) -> FileFinish {
             auto pair =
                 std::make_shared<LegacyPairResult>(legacyCountFilePair(state_, root, one, two));
-            return [this, pair] { legacyReportFilePair(state_, *pair); };
+            return [this, pair] {
+              legacyReportFilePair(state_, *pair);
+              if (pairObserver_) pairObserver_(pair->name, pair->identical);
+            };
           },
           [this](const std::u16string& root, const std::u16string& file) -> FileFinish {
             auto counted = std::make_shared<LegacyCountResult>(legacyCountFile(state_, root, file));

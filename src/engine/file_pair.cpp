@@ -148,7 +148,7 @@ FilePairResult countFilePair(const ComparerState& settings, const std::u16string
   if (textOne.text() == textTwo.text()) {
     return {unchangedFile(textOne.text(), byteMarkers(settings.commentChar, settings.multiBegComm,
                                                       settings.multiEndComm)),
-            nameAfterRoot(fileOne, strRootDir)};
+            nameAfterRoot(fileOne, strRootDir), true};
   }
   return {compareLineLists(textOne.takeLines(), textTwo.takeLines(), settings),
           nameAfterRoot(fileOne, strRootDir)};

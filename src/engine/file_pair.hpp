@@ -46,7 +46,8 @@ std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& s
 // and so may run on any thread, then the report and the statement.
 struct FilePairResult {
   FilePairCounts counts;
-  std::u16string name;  // fileOne after the root
+  std::u16string name;     // fileOne after the root
+  bool identical = false;  // both files hold the same bytes
 };
 FilePairResult countFilePair(const ComparerState& settings, const std::u16string& strRootDir,
                              const std::u16string& fileOne, const std::u16string& fileTwo);

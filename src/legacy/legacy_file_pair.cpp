@@ -90,6 +90,7 @@ LegacyPairResult legacyCountFilePair(const ComparerState& settings,
   result.counts =
       legacyCompareLines(textOne.lines(), textTwo.lines(), settings, result.blankInMultiComm);
   result.name = nameAfterRoot(fileOne, strRootDir);
+  result.identical = textOne.text() == textTwo.text();
   return result;
 }
 

@@ -54,13 +54,15 @@ struct LegacyPairResult {
   LegacyCounts counts;
   int32_t blankInMultiComm = 0;  // as the counter left it after the second file
   std::u16string name;           // fileOne after the root
+  bool identical = false;        // both files hold the same bytes
 };
 struct LegacyCountResult {
   PhysicalCounts counts;
   int32_t blankInMultiComm = 0;
   std::u16string name;
 };
-LegacyPairResult legacyCountFilePair(const ComparerState& settings, const std::u16string& strRootDir,
+LegacyPairResult legacyCountFilePair(const ComparerState& settings,
+                                     const std::u16string& strRootDir,
                                      const std::u16string& fileOne, const std::u16string& fileTwo);
 std::u16string legacyReportFilePair(ComparerState& state, const LegacyPairResult& result);
 LegacyCountResult legacyCountFile(const ComparerState& settings, const std::u16string& strDirRoot,

@@ -110,7 +110,8 @@ TEST(Compare, FiltersChooseFilesByNameAndFolderName) {
 }
 
 const std::string kCsvHeader =
-    "language,key,session,files_same,files_deleted,files_new,code_same,code_changed,code_deleted,"
+    "language,key,session,files_unchanged,files_modified,files_new,files_deleted,code_same,"
+    "code_changed,code_deleted,"
     "code_new,comment_same,comment_changed,comment_deleted,comment_new,all_same,all_changed,"
     "all_deleted,all_new,blank_old,blank_new\n";
 
@@ -129,34 +130,36 @@ TEST(Compare, SummaryInEachFormatProgressOnATerminal) {
   };
   const std::string r = fs::canonical(dir.path()).string();
   EXPECT_EQ(compare({}), "old: " + r + "/old\nnew: " + r + "/new\n" + R"(
-         | files          | code lines          | comment lines       | all lines           | blank lines
-language | same  del  new | same  chg  del  new | same  chg  del  new | same  chg  del  new |  old    new
----------+----------------+---------------------+---------------------+---------------------+------------
-C        |    1    1    1 |    2    1    1    1 |    1    0    0    1 |    3    1    1    2 |    1      1
-Python   |    1    0    0 |    0    1    0    0 |    1    0    0    0 |    1    1    0    0 |    0      0
-Makefile |    1    0    0 |    2    0    0    0 |    1    0    0    0 |    3    0    0    0 |    0      0
----------+----------------+---------------------+---------------------+---------------------+------------
-total    |    3    1    1 |    4    2    1    1 |    3    0    0    1 |    7    2    1    2 |    1      1
+         | files               | code lines          | comment lines       | all lines           | blank lines
+language | unch  mod  new  del | same  chg  del  new | same  chg  del  new | same  chg  del  new |  old    new
+---------+---------------------+---------------------+---------------------+---------------------+------------
+C        |    0    1    1    1 |    2    1    1    1 |    1    0    0    1 |    3    1    1    2 |    1      1
+Python   |    0    1    0    0 |    0    1    0    0 |    1    0    0    0 |    1    1    0    0 |    0      0
+Makefile |    1    0    0    0 |    2    0    0    0 |    1    0    0    0 |    3    0    0    0 |    0      0
+---------+---------------------+---------------------+---------------------+---------------------+------------
+total    |    1    2    1    1 |    4    2    1    1 |    3    0    0    1 |    7    2    1    2 |    1      1
 
 Left out 1 files of no known language (old 0, new 1).
 Stored as run 1 (sessions 1-3) in s.db.
 )");
-  EXPECT_EQ(compare({"--format", "csv"}), kCsvHeader +
-                                              "C,c,1,1,1,1,2,1,1,1,1,0,0,1,3,1,1,2,1,1\n"
-                                              "Python,python,2,1,0,0,0,1,0,0,1,0,0,0,1,1,0,0,0,0\n"
-                                              "Makefile,make,3,1,0,0,2,0,0,0,1,0,0,0,3,0,0,0,0,0\n"
-                                              "total,,,3,1,1,4,2,1,1,3,0,0,1,7,2,1,2,1,1\n");
+  EXPECT_EQ(compare({"--format", "csv"}),
+            kCsvHeader +
+                "C,c,1,0,1,1,1,2,1,1,1,1,0,0,1,3,1,1,2,1,1\n"
+                "Python,python,2,0,1,0,0,0,1,0,0,1,0,0,0,1,1,0,0,0,0\n"
+                "Makefile,make,3,1,0,0,0,2,0,0,0,1,0,0,0,3,0,0,0,0,0\n"
+                "total,,,1,2,1,1,4,2,1,1,3,0,0,1,7,2,1,2,1,1\n");
   EXPECT_EQ(compare({"--format", "csv", "--legacy"}),
             kCsvHeader +
-                "C,c,1,1,1,1,,,,,,,,,4,1,0,0,1,1\n"
-                "Python,python,2,1,0,0,,,,,,,,,1,1,0,0,0,0\n"
-                "Makefile,make,3,1,0,0,,,,,,,,,3,0,0,0,0,0\n"
-                "total,,,3,1,1,,,,,,,,,8,2,0,0,1,1\n");
+                "C,c,1,0,1,1,1,,,,,,,,,4,1,0,0,1,1\n"
+                "Python,python,2,0,1,0,0,,,,,,,,,1,1,0,0,0,0\n"
+                "Makefile,make,3,1,0,0,0,,,,,,,,,3,0,0,0,0,0\n"
+                "total,,,1,2,1,1,,,,,,,,,8,2,0,0,1,1\n");
   auto json = nlohmann::json::parse(compare({"--format", "json"}));
   EXPECT_EQ(json["languages"][1].dump(),
             R"({"blank":{"new":0,"old":0},"code":{"changed":1,"deleted":0,"new":0,"same":0},)"
             R"("comments":{"changed":0,"deleted":0,"new":0,"same":1},"files":{"deleted":0,)"
-            R"("new":0,"same":1},"key":"python","language":"Python","lines":{"changed":1,)"
+            R"("modified":1,"new":0,"unchanged":0},"key":"python","language":"Python",)"
+            R"("lines":{"changed":1,)"
             R"("deleted":0,"new":0,"same":1},"session":2})");
   EXPECT_EQ(json["total"]["lines"].dump(), R"({"changed":2,"deleted":1,"new":2,"same":7})");
   json = nlohmann::json::parse(compare({"--format", "json", "--legacy"}));
@@ -171,14 +174,35 @@ Stored as run 1 (sessions 1-3) in s.db.
             std::string::npos);
   // Markers given by --lang or by hand make one run of every file; C's block markers stay.
   for (const auto& [args, row] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"--lang", "PYTHON"}, "Python,python,1,3,1,2,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
-           {{"--comment", "#"}, "custom markers,,1,3,1,2,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
-           {{"--lang", "c", "--comment", "#"}, "C,c,1,3,1,2,5,2,1,2,2,0,0,1,7,2,1,3,1,1"},
+           {{"--lang", "PYTHON"}, "Python,python,1,1,2,2,1,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
+           {{"--comment", "#"}, "custom markers,,1,1,2,2,1,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
+           {{"--lang", "c", "--comment", "#"}, "C,c,1,1,2,2,1,5,2,1,2,2,0,0,1,7,2,1,3,1,1"},
        }) {
     std::vector<std::string> all = {"--format", "csv"};
     all.insert(all.end(), args.begin(), args.end());
     EXPECT_EQ(linesOf(compare(all)).at(1), row);
   }
+  // --by-file: every file of both trees, in listing order by language, with its status.
+  EXPECT_EQ(compare({"--by-file", "--format", "csv"}),
+            "path,old_path,language,status,code_same,code_changed,code_deleted,code_new,"
+            "comment_same,comment_changed,comment_deleted,comment_new,blank_old,blank_new\n"
+            "a.c,,c,modified,2,1,0,0,1,0,0,0,1,1\n"
+            "gone.c,,c,deleted,0,0,1,0,0,0,0,0,0,0\n"
+            "b.c,,c,new,0,0,0,1,0,0,0,1,0,0\n"
+            "tool.py,,python,modified,0,1,0,0,1,0,0,0,0,0\n"
+            "Makefile,,make,unchanged,2,0,0,0,1,0,0,0,0,0\n"
+            "notes.txt,,,not counted,,,,,,,,,,\n");
+  EXPECT_EQ(sqlite(dir.path() / "s.db",
+                   "SELECT run, session, language, path, status, code_new, "
+                   "lines_old FROM cvn_file_changes ORDER BY session, path"),
+            "1|1|c|a.c|modified|0|4\n1|1|c|b.c|new|1|0\n1|1|c|gone.c|deleted|0|1\n"
+            "1|2|python|tool.py|modified|0|1\n1|3|make|Makefile|unchanged|0|2\n");
+  json = nlohmann::json::parse(compare({"--by-file", "--format", "json", "--legacy"}));
+  EXPECT_EQ(json["files"][0].dump(),
+            R"({"blank":{"new":1,"old":1},"code":null,"comments":null,"language":"c",)"
+            R"("old_path":null,"path":"a.c","status":"modified"})");
+  EXPECT_NE(compare({"--by-file"}).find("unchanged   make                 2     0     0     0"),
+            std::string::npos);
   EXPECT_EQ(compare({"--quiet"}), "");
   EXPECT_EQ(sqlite(dir.path() / "s.db", "SELECT COUNT(*) FROM cvn_runs"), "3\n");
 

@@ -121,6 +121,14 @@ TEST_P(Storage, TheScriptStoresTheRowsOfARun) {
   // The script's run takes the next id of the database it runs in.
   EXPECT_EQ(query("SELECT id FROM cvn_run ORDER BY id"), "1\n2\n");
   EXPECT_EQ(query("SELECT DISTINCT run FROM cvn_runs WHERE sessionid > 3"), "2\n");
+  // The view gives both runs' files with their status, the script's as the stored one's.
+  const auto statuses = [&](const char* run) {
+    return query(std::string("SELECT language, path, status, code_same FROM cvn_file_changes "
+                             "WHERE run = ") +
+                 run + " ORDER BY language, path");
+  };
+  EXPECT_EQ(statuses("2"), statuses("1"));
+  EXPECT_NE(statuses("1").find("|unchanged|"), std::string::npos) << statuses("1");
   for (const std::string columns :
        {"filename, samelines, changedlines, newlines_code, blanklinesinold FROM "
         "file_compare_results",
