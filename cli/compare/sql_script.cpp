@@ -30,13 +30,17 @@ std::string sqlLiteral(std::string_view text) {
 }
 
 SqlScript::SqlScript() {
-  // The table definitions hold no blank line: each statement is joined onto one line.
-  std::string_view tables = kCreateTables;
+  // The same definitions as the storages use, each statement joined onto one line. The
+  // view is made anew, as only that form is the same in SQLite and PostgreSQL.
+  const std::string definitions = std::string(kCreateTables) + std::string(kCreateIndexes) +
+                                  "DROP VIEW IF EXISTS cvn_file_changes;\nCREATE VIEW" +
+                                  std::string(kFileChangesView) + ";\n";
+  std::string_view rest = definitions;
   std::string statement;
-  while (!tables.empty()) {
-    const size_t end = tables.find('\n');
-    std::string_view line = tables.substr(0, end);
-    tables.remove_prefix(end == std::string_view::npos ? tables.size() : end + 1);
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
     if (line.empty()) continue;
     if (!statement.empty()) statement += ' ';
