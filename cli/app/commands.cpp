@@ -5,13 +5,15 @@
 #include "count/count_command.hpp"
 #include "export/export_command.hpp"
 #include "list/list_command.hpp"
+#include "report/report_command.hpp"
 
 namespace cvn::cli {
 
 std::span<const CommandFactory> commandFactories() {
   // A new subcommand is one more entry here.
-  static constexpr std::array<CommandFactory, 4> kFactories = {
-      &makeCompareCommand, &makeListCommand, &makeCountCommand, &makeExportCommand};
+  static constexpr std::array<CommandFactory, 5> kFactories = {
+      &makeCompareCommand, &makeListCommand, &makeCountCommand, &makeExportCommand,
+      &makeReportCommand};
   return kFactories;
 }
 

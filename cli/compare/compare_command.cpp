@@ -31,6 +31,7 @@
 #include "output/standard_output.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
+#include "report/report_command.hpp"
 #include "storage/storage.hpp"
 #include "summary/summary_format.hpp"
 
@@ -116,7 +117,8 @@ class CompareCommand final : public Command {
                    ProgressBar& bar) const;
   std::vector<RenameRecord> renameRecords(size_t run, int32_t sessionId, int64_t runId) const;
   RunHeader header(int64_t runId, const std::string& started) const;
-  void store(const RunPlan& plan, const std::string& started, ProgressBar& bar) const;
+  // Returns the run's id.
+  int64_t store(const RunPlan& plan, const std::string& started, ProgressBar& bar) const;
   RunRecord record(const PlannedRun& run, int32_t sessionId, const std::string& started) const;
   ProgressCallback progressFor(const RunPlan& plan, size_t run, ProgressBar& bar) const;
 
@@ -186,6 +188,10 @@ void CompareCommand::readOptions() {
         "--format sql prints a script and stores nothing: leave out --db and --no-db");
   }
   if (!script_) format_ = summaryFormatNamed(options_.format);
+  if (given(options_.reportOption) && (options_.noDb || options_.sql || script_)) {
+    throw CommandError(
+        "--report draws the stored run: it needs a database, not --no-db, --sql or --format sql");
+  }
   filter_ = {options_.match, options_.excludeDir};
   if (given(options_.gitOption)) {
     git_ = GitSource{normalRoot(options_.git.at(0)), options_.git.at(1), options_.git.at(2)};
@@ -245,7 +251,8 @@ void CompareCommand::compare() {
   } else if (script_) {
     printScript(runs, firstSessionId(session_.value_or(1), runs.runs.size()), started, bar);
   } else {
-    store(runs, started, bar);
+    const int64_t run = store(runs, started, bar);
+    if (given(options_.reportOption)) writeReport(options_.db, run, options_.report);
   }
 }
 
@@ -425,8 +432,8 @@ RunRecord CompareCommand::record(const PlannedRun& run, int32_t sessionId,
   return record;
 }
 
-void CompareCommand::store(const RunPlan& plan, const std::string& started,
-                           ProgressBar& bar) const {
+int64_t CompareCommand::store(const RunPlan& plan, const std::string& started,
+                              ProgressBar& bar) const {
   // Without a database the rows still go through one in memory, for the summary.
   const std::unique_ptr<Storage> storage = openStorage(options_.noDb ? ":memory:" : options_.db);
   std::vector<RunRecord> records;
@@ -476,7 +483,7 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     throw;
   }
   bar.clear();
-  if (options_.quiet) return;
+  if (options_.quiet) return summary.run;
   summary.oldRoot = shownOld_;
   summary.newRoot = shownNew_;
   summary.database = storage->name();
@@ -494,6 +501,7 @@ void CompareCommand::store(const RunPlan& plan, const std::string& started,
     }
   }
   writeStandardOutput(renderSummary(summary, format_));
+  return summary.run;
 }
 
 }  // namespace

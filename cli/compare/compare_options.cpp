@@ -86,6 +86,9 @@ void CompareOptions::addTo(CLI::App& app) {
                "List every file of both trees with its status and counts before the summary "
                "(with --format csv, the files alone)")
       ->excludes(sqlOption);
+  reportOption =
+      app.add_option("--report", report, "Also write the stored run as an HTML page to FILE")
+          ->type_name("FILE");
   app.add_flag("--quiet", quiet, "Print neither the summary nor the progress display");
 }
 

@@ -34,6 +34,7 @@ struct CompareOptions {
   bool sql = false;
   bool noDb = false;
   bool byFile = false;
+  std::string report;
   bool quiet = false;
 
   // Set when the option was given, as an empty text is a valid marker.
@@ -47,6 +48,7 @@ struct CompareOptions {
   CLI::Option* gitOption = nullptr;
   CLI::Option* renamesOption = nullptr;
   CLI::Option* dbOption = nullptr;
+  CLI::Option* reportOption = nullptr;
 
   void addTo(CLI::App& app);
 };

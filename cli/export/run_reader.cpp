@@ -137,6 +137,46 @@ std::vector<int32_t> runSessionsIn(const std::vector<StoredRow>& rows, int64_t r
 
 }  // namespace
 
+std::vector<StoredRow> readRows(const std::string& database, const std::string& query,
+                                const std::vector<std::string>& parameters) {
+  std::vector<StoredRow> rows;
+  if (isPostgresLocation(database)) {
+    PostgresConnection connection(database);
+    const std::vector<PostgresConnection::Value> values(parameters.begin(), parameters.end());
+    for (const auto& row :
+         connection.query(query, values, "cannot read database " + connection.name())) {
+      StoredRow& out = rows.emplace_back();
+      for (const auto& value : row) out.push_back(value.value_or(""));
+    }
+    return rows;
+  }
+  const Database db = openReadOnly(database);
+  const SessionQuery reader(db.get(), database);
+  std::string sqlite = query;
+  for (char& c : sqlite) {
+    if (c == '$') c = '?';
+  }
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db.get(), sqlite.c_str(), -1, &raw, nullptr) != SQLITE_OK) reader.fail();
+  const Statement statement(raw);
+  for (size_t k = 0; k < parameters.size(); ++k) {
+    sqlite3_bind_text(raw, static_cast<int>(k + 1), parameters[k].data(),
+                      static_cast<int>(parameters[k].size()), SQLITE_TRANSIENT);
+  }
+  for (;;) {
+    const int step = sqlite3_step(raw);
+    if (step == SQLITE_DONE) return rows;
+    if (step != SQLITE_ROW) reader.fail();
+    StoredRow& row = rows.emplace_back();
+    for (int column = 0; column < sqlite3_column_count(raw); ++column) {
+      const auto* text = sqlite3_column_text(raw, column);
+      row.emplace_back(
+          text == nullptr ? "" : reinterpret_cast<const char*>(text),
+          text == nullptr ? 0 : static_cast<size_t>(sqlite3_column_bytes(raw, column)));
+    }
+  }
+}
+
 std::vector<int32_t> readRunSessions(const std::string& database, int64_t run) {
   const std::string sessions = "SELECT sessionid FROM cvn_runs WHERE run = {} ORDER BY sessionid";
   if (isPostgresLocation(database)) {

@@ -54,6 +54,11 @@ struct StoredSession {
 // naming the database.
 StoredSession readStoredSession(const std::string& database, int32_t sessionId);
 
+// The rows of one query, each value as text ("" for NULL), from a SQLite file or a
+// PostgreSQL database, without changing it. The query takes its parameters as $1, $2, ...
+std::vector<StoredRow> readRows(const std::string& database, const std::string& query,
+                                const std::vector<std::string>& parameters);
+
 // The sessions of a run, in order; none is an error naming the run and the database.
 std::vector<int32_t> readRunSessions(const std::string& database, int64_t run);
 

@@ -51,7 +51,7 @@ CREATE INDEX IF NOT EXISTS cvn_files_session ON cvn_files (sessionid, path);
 
 const std::string_view kFileChangesView = R"sql( cvn_file_changes AS
 SELECT r.run AS run, f.sessionid AS session, r.language AS language, f.filename AS path,
-  s.status AS status,
+  s.status AS status, s.oldpath AS old_path,
   f.samelines_code AS code_same, f.changedlines_code AS code_changed,
   f.deletedlines_code AS code_deleted, f.newlines_code AS code_new,
   f.samelines_comments AS comment_same, f.changedlines_comments AS comment_changed,

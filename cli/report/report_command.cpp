@@ -1,0 +1,63 @@
+#include "report/report_command.hpp"
+
+#include <fmt/format.h>
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+
+#include "app/failure.hpp"
+#include "output/standard_output.hpp"
+#include "platform/atomic_file.hpp"
+#include "platform/utf.hpp"
+#include "report/html_report.hpp"
+#include "report/report_data.hpp"
+
+namespace cvn::cli {
+namespace {
+
+class ReportCommand final : public Command {
+ public:
+  std::string_view name() const override { return "report"; }
+  std::string_view description() const override {
+    return "Write a stored run as one HTML page: bars per language and a table of files";
+  }
+  void addOptions(CLI::App& subcommand) override {
+    subcommand.add_option("--run", run_, "Run id")->required();
+    subcommand.add_option("--db", db_,
+                          "Where the results are: a SQLite file (default: cvn.db) or a "
+                          "PostgreSQL database, as for compare");
+    subcommand.add_option("-o,--out", out_, "The page's file; - is standard output")->required();
+  }
+  void run() override {
+    int64_t run = 0;
+    const auto [end, error] = std::from_chars(run_.data(), run_.data() + run_.size(), run);
+    if (error != std::errc() || end != run_.data() + run_.size() || run < 1) {
+      throw CommandError(fmt::format("--run {}: a run id is a whole number, 1 or more", run_));
+    }
+    if (db_.empty()) throw CommandError("--db: the path is empty");
+    writeReport(db_, run, out_);
+  }
+
+ private:
+  std::string run_;
+  std::string db_ = "cvn.db";
+  std::string out_;
+};
+
+}  // namespace
+
+void writeReport(const std::string& database, int64_t run, const std::string& out) {
+  if (out.empty()) throw CommandError("--out: the path is empty");
+  const std::string page = renderHtmlReport(readReportData(database, run));
+  if (out == "-") {
+    writeStandardOutput(page);
+  } else {
+    writeFileAtomically(utf8ToUtf16(out), page);
+  }
+}
+
+std::unique_ptr<Command> makeReportCommand() {
+  return std::make_unique<ReportCommand>();
+}
+
+}  // namespace cvn::cli
