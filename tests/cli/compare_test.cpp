@@ -47,6 +47,8 @@ TEST(Compare, FoldingAndRenames) {
   dir.write("old/util.c", "int u;\n");
   dir.write("new/other.c", "int u;\n");
   dir.write("new/z/util.c", "int u;\n");
+  dir.write("old/empty.c", "");  // identical, without a line to share
+  dir.write("new/z/void.c", "");
   struct Case {
     std::vector<std::string> args;
     std::string rows;     // file, same, changed
@@ -59,11 +61,11 @@ TEST(Compare, FoldingAndRenames) {
            {{"--ignore-whitespace", "--ignore-case"}, "keep.c|1|0\n", "", "1|1|NULL\n"},
            {{"--renames"},
             "b.c|9|1\nkeep.c|0|1\nz/util.c|1|0\n",
-            "1|1|a.c|b.c|90\n1|1|util.c|z/util.c|100\n",
+            "1|1|a.c|b.c|90\n1|1|util.c|z/util.c|100\n1|1|empty.c|z/void.c|100\n",
             "0|0|50\n"},
            {{"--renames=95"},
             "keep.c|0|1\nz/util.c|1|0\n",
-            "1|1|util.c|z/util.c|100\n",
+            "1|1|util.c|z/util.c|100\n1|1|empty.c|z/void.c|100\n",
             "0|0|95\n"},
        }) {
     std::vector<std::string> args = {"compare", "old", "new", "--db", "f.db"};
@@ -81,8 +83,8 @@ TEST(Compare, FoldingAndRenames) {
     EXPECT_EQ(sqlite(db, "SELECT ignorewhitespace, ignorecase, renames FROM cvn_runs"), c.run);
   }
   EXPECT_NE(runCvn({"compare", "old", "new", "--renames", "--db", "s.db"}, {.cwd = dir.path()})
-                .out.find("Renamed 2 files (old -> new, lines alike):\n  a.c -> b.c (90%, C)\n"
-                          "  util.c -> z/util.c (100%, C)\n"),
+                .out.find("Renamed 3 files (old -> new, lines alike):\n  a.c -> b.c (90%, C)\n"
+                          "  util.c -> z/util.c (100%, C)\n  empty.c -> z/void.c (100%, C)\n"),
             std::string::npos);
   expectFailure(runCvn({"compare", "old", "new", "--renames=abc"}, {.cwd = dir.path()}),
                 "cvn: --renames: ", "\"abc\" is not a percentage from 1 to 100");
@@ -90,6 +92,21 @@ TEST(Compare, FoldingAndRenames) {
   const Outcome look = runCvn({"compare", "old", "new", "--no-db"}, {.cwd = dir.path()});
   EXPECT_TRUE(look.out.ends_with("Nothing stored (--no-db).\n")) << look.out;
   EXPECT_FALSE(fs::exists(dir.path() / "cvn.db"));
+}
+
+// --by-file reads each file's counts back from the statements, quotes in names included; the
+// --format sql script makes its own tables in an empty database.
+TEST(Compare, ByFileCountsAndAScriptForAnEmptyDatabase) {
+  TempDir dir;
+  dir.write("old/it's.c", "int a;\n");
+  dir.write("new/it's.c", "int b;\nint c;\n");
+  EXPECT_TRUE(runCvn({"compare", "old", "new", "--no-db", "--by-file", "--format", "csv"},
+                     {.cwd = dir.path()})
+                  .out.ends_with("\nit's.c,,c,modified,0,1,0,1,0,0,0,0,0,0\n"));
+  sqlite(dir.path() / "fresh.db",
+         runCvn({"compare", "old", "new", "--format", "sql"}, {.cwd = dir.path()}).out);
+  EXPECT_EQ(sqlite(dir.path() / "fresh.db", "SELECT path, status, code_new FROM cvn_file_changes"),
+            "it's.c|modified|1\n");
 }
 
 TEST(Compare, FiltersChooseFilesByNameAndFolderName) {

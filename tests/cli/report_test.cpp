@@ -17,6 +17,7 @@ TEST(Report, ChromiumShowsTheTotalsOfTheDatabase) {
   TempDir dir;
   writeTree(dir);
   dir.write("new/<script>.c", "int s;\n");
+  dir.write("new/x&lt;y.c", "int t;\n");  // shown as typed, not as "<"
   const Outcome compared =
       runCvn({"compare", "old", "new", "--db", "r.db", "--report", "r.html"}, {.cwd = dir.path()});
   ASSERT_EQ(compared.status, 0) << compared.err;
@@ -31,8 +32,12 @@ TEST(Report, ChromiumShowsTheTotalsOfTheDatabase) {
   EXPECT_GT(fs::file_size(page + ".png"), 1000u);
   const std::string& dom = browser.out;
   EXPECT_EQ(dom.find("id=\"filters\" hidden"), std::string::npos) << "the script did not run";
-  EXPECT_NE(dom.find("&lt;script&gt;.c"), std::string::npos);
+  EXPECT_NE(dom.find("<td class=\"l\">&lt;script&gt;.c</td><td class=\"l\">c</td>"),
+            std::string::npos);
   EXPECT_EQ(dom.find("<script>.c"), std::string::npos);
+  EXPECT_NE(dom.find(">x&amp;lt;y.c<"), std::string::npos);
+  EXPECT_NE(dom.find("comparer</th><td class=\"l\">current<"), std::string::npos);
+  EXPECT_NE(dom.find("files: unchanged 0 modified 1 new 3 deleted 1<"), std::string::npos);
 
   const fs::path db = dir.path() / "r.db";
   for (const char* kind : {"code", "comment"}) {
