@@ -30,26 +30,39 @@ void install(int signal, struct sigaction& old) {
   if (old.sa_handler == SIG_IGN) sigaction(signal, &old, nullptr);
 }
 
+const char* signalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "SIGQUIT";
+  }
+}
+
 }  // namespace
 
 Interrupted::Interrupted(int signal)
-    : CommandError(fmt::format("interrupted by {}", signal == SIGINT ? "SIGINT" : "SIGTERM")),
-      signal_(signal) {}
+    : CommandError(fmt::format("interrupted by {}", signalName(signal))), signal_(signal) {}
 
 InterruptGuard::InterruptGuard() {
   pending = 0;
-  install(SIGINT, oldInterrupt_);
-  install(SIGTERM, oldTerminate_);
+  for (size_t k = 0; k < kStopSignals.size(); ++k) install(kStopSignals[k], old_[k]);
 }
 
 InterruptGuard::~InterruptGuard() {
-  sigaction(SIGINT, &oldInterrupt_, nullptr);
-  sigaction(SIGTERM, &oldTerminate_, nullptr);
+  restore();
+}
+
+void InterruptGuard::restore() noexcept {
+  for (size_t k = 0; k < kStopSignals.size(); ++k) sigaction(kStopSignals[k], &old_[k], nullptr);
 }
 
 void InterruptGuard::endBy(int signal) {
-  sigaction(SIGINT, &oldInterrupt_, nullptr);
-  sigaction(SIGTERM, &oldTerminate_, nullptr);
+  restore();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
   std::_Exit(128 + signal);

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <array>
 #include <csignal>
 
 #include "app/failure.hpp"
 
 namespace cvn::cli {
 
-// Thrown at the next safe point after SIGINT or SIGTERM, so that unwinding removes
-// temporary folders and rolls the database back before the process ends.
+// Thrown at the next safe point after a stop signal, so that unwinding stops child
+// processes, removes temporary folders and rolls the database back before the process ends.
 class Interrupted : public CommandError {
  public:
   explicit Interrupted(int signal);
@@ -17,7 +18,11 @@ class Interrupted : public CommandError {
   int signal_;
 };
 
-// While it lives, SIGINT and SIGTERM only set a flag that throwIfInterrupted turns into
+// The signals that stop a command, each the same way: a terminal's Ctrl-C, kill, a closed
+// terminal, Ctrl-\.
+inline constexpr std::array<int, 4> kStopSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// While it lives, those signals only set a flag that throwIfInterrupted turns into
 // Interrupted; a second signal ends the process at once, as if no handler were there.
 class InterruptGuard {
  public:
@@ -31,8 +36,9 @@ class InterruptGuard {
   [[noreturn]] void endBy(int signal);
 
  private:
-  struct sigaction oldInterrupt_ {};
-  struct sigaction oldTerminate_ {};
+  void restore() noexcept;
+
+  std::array<struct sigaction, kStopSignals.size()> old_{};
 };
 
 // The signal received since the guard was set up, or 0.

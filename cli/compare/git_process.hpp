@@ -11,7 +11,7 @@
 namespace cvn::cli {
 
 // What git printed for one command, which must have succeeded: otherwise a CommandError
-// "--git: <what>: <git's last line of complaint>". SIGINT or SIGTERM stops git and throws
+// "--git: <what>: <git's last line of complaint>". A stop signal stops git and throws
 // Interrupted; a git that cannot be started is "cannot run git: ...".
 std::string gitOutput(const std::string& repository, const std::vector<std::string>& arguments,
                       const std::string& what);

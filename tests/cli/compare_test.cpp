@@ -364,6 +364,8 @@ TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
            {{"v1", "release/2"}, {"PATH", r + "/quits:/usr/bin:/bin"}, 0, "cvn: error 75: "},
            {{"v1", "release/2"}, {"PATH", bin}, SIGINT, ""},
            {{"v1", "release/2"}, {"PATH", bin}, SIGTERM, ""},
+           {{"v1", "release/2"}, {"PATH", bin}, SIGHUP, ""},
+           {{"v1", "release/2"}, {"PATH", bin}, SIGQUIT, ""},
        }) {
     std::vector<std::string> args = {"compare", "--db", "f.db", "--git", "repo"};
     args.insert(args.end(), c.args.begin(), c.args.end());
