@@ -44,7 +44,10 @@ void CompareOptions::addTo(CLI::App& app) {
   beginOption = app.add_option("--begin", begin, "Marker that opens a multi-line comment");
   endOption = app.add_option("--end", end, "Marker that closes a multi-line comment");
   app.add_option("--threshold", threshold, "Changed-line threshold, 16-bit (default: 10)");
-  app.add_option("--type", type, "1 counts matched files, 2 compares them (default: 2)");
+  app.add_option("--type", type,
+                 "1 counts the lines of the files in both versions, 2 also compares them "
+                 "(default: 2)")
+      ->check(CLI::IsMember({"1", "2"}));
   sessionOption = app.add_option(
       "--session", session, "First session id, 32-bit (default: one more than the largest stored)");
   // One value per occurrence, so that the folders after it stay positional.

@@ -173,9 +173,9 @@ std::string renderSummaryTable(const Summary& summary) {
   table.row(out, table.rowCount() - 1);
   out += '\n';
   if (summary.unknownOld + summary.unknownNew > 0) {
-    out += fmt::format("Left out {} files of no known language (old {}, new {}).\n",
-                       summary.unknownOld + summary.unknownNew, summary.unknownOld,
-                       summary.unknownNew);
+    const int64_t unknown = summary.unknownOld + summary.unknownNew;
+    out += fmt::format("Left out {} file{} of no known language (old {}, new {}).\n", unknown,
+                       unknown == 1 ? "" : "s", summary.unknownOld, summary.unknownNew);
   }
   if (!summary.renames.empty()) {
     out += fmt::format("Renamed {} file{} (old -> new, lines alike):\n", summary.renames.size(),

@@ -156,7 +156,7 @@ Makefile |    1    0    0    0 |    2    0    0    0 |    1    0    0    0 |    
 ---------+---------------------+---------------------+---------------------+---------------------+------------
 total    |    1    2    1    1 |    4    2    1    1 |    3    0    0    1 |    7    2    1    2 |    1      1
 
-Left out 1 files of no known language (old 0, new 1).
+Left out 1 file of no known language (old 0, new 1).
 Stored as run 1 (sessions 1-3) in s.db.
 )");
   EXPECT_EQ(compare({"--format", "csv"}),

@@ -43,6 +43,7 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
        "r.db holds session 7 already"},
       {{"compare", "old", "new", "--no-db", "--db", "x.db"}, "cvn: ", "--db"},
       {{"compare", "old", "new", "--format", "sql", "--db", "x.db"}, "cvn: --format sql ", "--db"},
+      {{"compare", "old", "new", "--type", "3"}, "cvn: --type", "3"},
       {{"compare", "old", "cr"}, "cvn: error 5: ", r + "/cr/x\\ry.c"},
       {{"compare", "old", "bars"}, "cvn: error 5: ", r + "/bars/a||b.c"},
       {{"compare", "old", "end"}, "cvn: error 5: ", r + "/end/a|"},
