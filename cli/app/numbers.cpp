@@ -1,9 +1,12 @@
 #include "app/numbers.hpp"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <limits>
 #include <string>
 
+#include "app/failure.hpp"
 #include "platform/error.hpp"
 
 namespace cvn::cli {
@@ -37,6 +40,15 @@ int16_t parseInt16Option(std::string_view option, std::string_view text) {
 
 int32_t parseInt32Option(std::string_view option, std::string_view text) {
   return parseOption<int32_t>(option, text);
+}
+
+int64_t parseRunIdOption(std::string_view option, std::string_view text) {
+  int64_t run = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), run);
+  if (error != std::errc() || end != text.data() + text.size() || run < 1) {
+    throw CommandError(fmt::format("{} {}: a run id is a whole number, 1 or more", option, text));
+  }
+  return run;
 }
 
 }  // namespace cvn::cli

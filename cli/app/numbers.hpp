@@ -11,4 +11,7 @@ namespace cvn::cli {
 int16_t parseInt16Option(std::string_view option, std::string_view text);
 int32_t parseInt32Option(std::string_view option, std::string_view text);
 
+// A run id: a whole decimal number, 1 or more; anything else is a CommandError naming it.
+int64_t parseRunIdOption(std::string_view option, std::string_view text);
+
 }  // namespace cvn::cli

@@ -59,11 +59,6 @@ int32_t firstSessionId(int64_t first, size_t count) {
   return static_cast<int32_t>(first);
 }
 
-// A listed path as the results name it: after the root and its separator.
-std::string afterRoot(const std::u16string& path, const std::u16string& root) {
-  return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), root.size() + 1)));
-}
-
 std::vector<SummaryFile> summaryFiles(const std::vector<FileEntry>& entries) {
   std::vector<SummaryFile> files;
   files.reserve(entries.size());
@@ -360,8 +355,8 @@ std::vector<RenameRecord> CompareCommand::renameRecords(size_t run, int32_t sess
   std::vector<RenameRecord> records;
   if (run >= renamesFound_.size()) return records;
   for (const Rename& rename : renamesFound_[run]) {
-    records.push_back({runId, sessionId, afterRoot(rename.oldFile, settings_.oldRoot),
-                       afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
+    records.push_back({runId, sessionId, pathAfterRoot(rename.oldFile, settings_.oldRoot),
+                       pathAfterRoot(rename.newFile, settings_.newRoot), rename.similarity});
   }
   return records;
 }
@@ -496,8 +491,9 @@ int64_t CompareCommand::store(const RunPlan& plan, const std::string& started,
   if (options_.byFile) summary.files = summaryFiles(entries);
   for (size_t k = 0; k < renamesFound_.size(); ++k) {
     for (const Rename& rename : renamesFound_[k]) {
-      summary.renames.push_back({plan.runs[k].label, afterRoot(rename.oldFile, settings_.oldRoot),
-                                 afterRoot(rename.newFile, settings_.newRoot), rename.similarity});
+      summary.renames.push_back(
+          {plan.runs[k].label, pathAfterRoot(rename.oldFile, settings_.oldRoot),
+           pathAfterRoot(rename.newFile, settings_.newRoot), rename.similarity});
     }
   }
   writeStandardOutput(renderSummary(summary, format_));

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "compare/tree_listing.hpp"
 #include "platform/file_system.hpp"
 #include "platform/utf.hpp"
 #include "storage/schema.hpp"
@@ -52,10 +53,6 @@ std::string_view trimmed(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
-}
-
-std::string afterRoot(const std::u16string& path, const std::u16string& root) {
-  return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), root.size() + 1)));
 }
 
 bool sameBytes(const std::u16string& one, const std::u16string& two) {
@@ -117,12 +114,13 @@ std::vector<FileEntry> listFileEntries(const RunPlan& plan, const std::u16string
     std::unordered_map<std::string, std::string> renamedFrom;  // new path -> old path
     if (k < renames.size()) {
       for (const Rename& rename : renames[k]) {
-        renamedFrom.emplace(afterRoot(rename.newFile, newRoot), afterRoot(rename.oldFile, oldRoot));
+        renamedFrom.emplace(pathAfterRoot(rename.newFile, newRoot),
+                            pathAfterRoot(rename.oldFile, oldRoot));
       }
     }
     std::unordered_map<std::string, const std::u16string*> newPaths;
     for (const std::u16string& file : run.newFiles)
-      newPaths.emplace(afterRoot(file, newRoot), &file);
+      newPaths.emplace(pathAfterRoot(file, newRoot), &file);
     std::unordered_set<std::string> oldPaths;
     const auto add = [&](std::string path, std::string status) {
       FileEntry entry{std::move(path), std::nullopt, run.languageKey, std::move(status), {}, k};
@@ -135,7 +133,7 @@ std::vector<FileEntry> listFileEntries(const RunPlan& plan, const std::u16string
       return &entries.back();
     };
     for (const std::u16string& file : run.oldFiles) {
-      std::string path = afterRoot(file, oldRoot);
+      std::string path = pathAfterRoot(file, oldRoot);
       oldPaths.insert(path);
       const auto match = newPaths.find(path);
       if (const auto from = renamedFrom.find(path); from != renamedFrom.end()) {
@@ -149,7 +147,7 @@ std::vector<FileEntry> listFileEntries(const RunPlan& plan, const std::u16string
       }
     }
     for (const std::u16string& file : run.newFiles) {
-      std::string path = afterRoot(file, newRoot);
+      std::string path = pathAfterRoot(file, newRoot);
       if (!oldPaths.contains(path)) add(path, "new");
     }
   }
@@ -157,7 +155,7 @@ std::vector<FileEntry> listFileEntries(const RunPlan& plan, const std::u16string
   for (const auto* list : {&plan.unknownOldFiles, &plan.unknownNewFiles}) {
     const std::u16string& root = list == &plan.unknownOldFiles ? oldRoot : newRoot;
     for (const std::u16string& file : *list) {
-      std::string path = afterRoot(file, root);
+      std::string path = pathAfterRoot(file, root);
       if (unknown.insert(path).second) {
         entries.push_back({std::move(path), std::nullopt, std::nullopt, "not counted", {}, 0});
       }

@@ -1,5 +1,7 @@
 #include "compare/tree_listing.hpp"
 
+#include <algorithm>
+
 #include "component/corvane.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
@@ -45,6 +47,10 @@ std::u16string joinFileList(const std::vector<std::u16string>& files) {
     joined += files[k];
   }
   return joined;
+}
+
+std::string pathAfterRoot(const std::u16string& path, const std::u16string& root) {
+  return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), root.size() + 1)));
 }
 
 }  // namespace cvn::cli

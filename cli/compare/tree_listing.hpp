@@ -14,4 +14,7 @@ std::vector<std::u16string> listTree(const std::u16string& root);
 // The comparison form of a list: the entries joined by "||"; no entry gives "".
 std::u16string joinFileList(const std::vector<std::u16string>& files);
 
+// A listed path as the results name it: after the root and its separator, in UTF-8.
+std::string pathAfterRoot(const std::u16string& path, const std::u16string& root);
+
 }  // namespace cvn::cli

@@ -7,7 +7,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -144,11 +143,7 @@ bool ExportCommand::exportSession() const {
 }
 
 bool ExportCommand::exportRun() const {
-  int64_t run = 0;
-  const auto [end, error] = std::from_chars(run_.data(), run_.data() + run_.size(), run);
-  if (error != std::errc() || end != run_.data() + run_.size() || run < 1) {
-    throw CommandError(fmt::format("--run {}: a run id is a whole number, 1 or more", run_));
-  }
+  const int64_t run = parseRunIdOption("--run", run_);
   // Each language's section as the component writes it, one after another.
   std::string whole;
   {

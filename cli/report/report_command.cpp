@@ -3,9 +3,9 @@
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>
 
-#include <charconv>
 
 #include "app/failure.hpp"
+#include "app/numbers.hpp"
 #include "output/standard_output.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/utf.hpp"
@@ -29,11 +29,7 @@ class ReportCommand final : public Command {
     subcommand.add_option("-o,--out", out_, "The page's file; - is standard output")->required();
   }
   void run() override {
-    int64_t run = 0;
-    const auto [end, error] = std::from_chars(run_.data(), run_.data() + run_.size(), run);
-    if (error != std::errc() || end != run_.data() + run_.size() || run < 1) {
-      throw CommandError(fmt::format("--run {}: a run id is a whole number, 1 or more", run_));
-    }
+    const int64_t run = parseRunIdOption("--run", run_);
     if (db_.empty()) throw CommandError("--db: the path is empty");
     writeReport(db_, run, out_);
   }
