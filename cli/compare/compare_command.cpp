@@ -119,7 +119,13 @@ ComparisonRequest CompareCommand::readOptions() {
     throw CommandError(
         "--report draws the stored run: it needs a database, not --no-db, --sql or --format sql");
   }
-  request.filter = {options_.match, options_.excludeDir};
+  const auto normal = [](const std::vector<std::string>& typed) {
+    std::vector<std::string> patterns;
+    for (const std::string& pattern : typed) patterns.push_back(normalPattern(pattern));
+    return patterns;
+  };
+  request.filter = {normal(options_.match), normal(options_.exclude), normal(options_.excludeDir),
+                    options_.includeVcs, options_.gitignore};
   if (given(options_.gitOption)) {
     request.git = GitSource{normalRoot(options_.git.at(0)), options_.git.at(1), options_.git.at(2)};
   } else if (!given(options_.oldOption) || !given(options_.newOption)) {

@@ -30,7 +30,7 @@ void CompareOptions::addTo(CLI::App& app) {
   gitOption = app.add_option("--git", git,
                              "Compare two revisions of a git repository instead of two folders")
                   ->expected(3)
-                  ->type_name("REPO REV1 REV2")
+                  ->option_text("REPO REV1 REV2")
                   ->excludes(oldOption)
                   ->excludes(newOption);
   dbOption = app.add_option(
@@ -43,21 +43,42 @@ void CompareOptions::addTo(CLI::App& app) {
   commentOption = app.add_option("--comment", comment, "Single-line comment marker");
   beginOption = app.add_option("--begin", begin, "Marker that opens a multi-line comment");
   endOption = app.add_option("--end", end, "Marker that closes a multi-line comment");
-  app.add_option("--threshold", threshold, "Changed-line threshold, 16-bit (default: 10)");
+  app.add_option("--threshold", threshold,
+                 "Two lines are a changed version of each other when their character counts "
+                 "differ by at most this many characters (0 to 32767; default: 10)")
+      ->type_name("CHARS");
   app.add_option("--type", type,
                  "1 counts the lines of the files in both versions, 2 also compares them "
                  "(default: 2)")
       ->check(CLI::IsMember({"1", "2"}));
-  sessionOption = app.add_option(
-      "--session", session, "First session id, 32-bit (default: one more than the largest stored)");
+  sessionOption = app.add_option("--session", session,
+                                 "First session id, 1 to 2147483647 (default: one more than the "
+                                 "largest stored)")
+                      ->type_name("ID");
   // One value per occurrence, so that the folders after it stay positional.
   app.add_option("--match", match,
-                 "Keep only files whose name matches this pattern (fnmatch; repeatable)")
+                 "Keep only files that match: a glob on the name, or on the path below the root "
+                 "when it holds a \"/\" (case ignored; repeat or separate with commas)")
       ->allow_extra_args(false)
-      ->type_name("GLOB");
-  app.add_option("--exclude-dir", excludeDir, "Skip folders of this name at any depth (repeatable)")
+      ->delimiter(',')
+      ->option_text("GLOB[,GLOB]");
+  app.add_option("--exclude", exclude, "Leave out files that match, as --match matches")
       ->allow_extra_args(false)
-      ->type_name("NAME");
+      ->delimiter(',')
+      ->option_text("GLOB[,GLOB]");
+  app.add_option("--exclude-dir", excludeDir,
+                 "Do not open folders that match: a name or glob at any depth (vendor, third_*), "
+                 "or a path below the root (deps/jemalloc)")
+      ->allow_extra_args(false)
+      ->delimiter(',')
+      ->option_text("DIR[,DIR]");
+  app.add_flag("--include-vcs", includeVcs,
+               "Also compare the folders of version control (.git, .hg, .svn, .bzr, _darcs), "
+               "skipped otherwise");
+  app.add_flag("--gitignore", gitignore,
+               "Leave out what git ignores in each folder (.gitignore and the exclude files), as "
+               "git itself decides; needs git")
+      ->excludes(gitOption);
   app.add_option("-j,--jobs", jobs, "Threads that read and compare files (default: one per core)")
       ->check(CLI::Range(1u, 1024u))
       ->type_name("N");

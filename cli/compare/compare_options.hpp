@@ -24,7 +24,10 @@ struct CompareOptions {
   std::string session;
   std::string format = "table";
   std::vector<std::string> match;
+  std::vector<std::string> exclude;
   std::vector<std::string> excludeDir;
+  bool includeVcs = false;
+  bool gitignore = false;
   std::vector<std::string> git;  // REPO REV1 REV2
   unsigned jobs = 0;             // 0: one thread per core
   std::string renames;           // empty unless --renames was given

@@ -3,58 +3,47 @@
 #include <fnmatch.h>
 
 #include <algorithm>
-#include <string_view>
-
-#include "platform/utf.hpp"
+#include <array>
 
 namespace cvn::cli {
 namespace {
 
-// The path below the root, as the bytes the file system has.
-std::string relativeBytes(const std::u16string& file, const std::u16string& root) {
-  std::u16string_view relative(file);
-  if (relative.starts_with(root)) {
-    relative.remove_prefix(root.size());
-    while (relative.starts_with(u'/')) relative.remove_prefix(1);
-  }
-  return utf16ToUtf8(relative);
+// The folders of version control systems, whose files are history, not source.
+constexpr std::array<std::string_view, 5> kVcsFolders = {".git", ".hg", ".svn", ".bzr", "_darcs"};
+
+std::string_view nameOf(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool nameMatches(std::string_view name, const std::vector<std::string>& patterns) {
-  if (patterns.empty()) return true;
-  const std::string text(name);
+bool anyMatches(const std::vector<std::string>& patterns, std::string_view path) {
+  if (patterns.empty()) return false;
+  const std::string whole(path);
+  const std::string name(nameOf(path));
   return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
-    return ::fnmatch(pattern.c_str(), text.c_str(), 0) == 0;
+    const bool byPath = pattern.find('/') != std::string::npos;
+    return ::fnmatch(pattern.c_str(), (byPath ? whole : name).c_str(), FNM_CASEFOLD) == 0;
   });
-}
-
-bool inExcludedFolder(std::string_view relative, const std::vector<std::string>& folders) {
-  size_t start = 0;
-  // Every component but the last (the file's own name) is a folder.
-  for (size_t slash = relative.find('/'); slash != std::string_view::npos;
-       slash = relative.find('/', start)) {
-    const std::string_view folder = relative.substr(start, slash - start);
-    if (std::find(folders.begin(), folders.end(), folder) != folders.end()) return true;
-    start = slash + 1;
-  }
-  return false;
 }
 
 }  // namespace
 
-std::vector<std::u16string> filterFiles(std::vector<std::u16string> files,
-                                        const std::u16string& root, const FileFilter& filter) {
-  if (filter.empty()) return files;
-  std::erase_if(files, [&](const std::u16string& file) {
-    const std::string relative = relativeBytes(file, root);
-    const size_t slash = relative.rfind('/');
-    const std::string_view name = slash == std::string::npos
-                                      ? std::string_view(relative)
-                                      : std::string_view(relative).substr(slash + 1);
-    return !nameMatches(name, filter.namePatterns) ||
-           inExcludedFolder(relative, filter.excludedFolders);
-  });
-  return files;
+std::string normalPattern(std::string_view typed) {
+  while (typed.starts_with("./")) typed.remove_prefix(2);
+  while (typed.size() > 1 && typed.ends_with('/')) typed.remove_suffix(1);
+  return std::string(typed);
+}
+
+bool FileFilter::keepsFile(std::string_view path) const {
+  return (match.empty() || anyMatches(match, path)) && !anyMatches(exclude, path);
+}
+
+bool FileFilter::skipsFolder(std::string_view path) const {
+  if (!includeVcs &&
+      std::find(kVcsFolders.begin(), kVcsFolders.end(), nameOf(path)) != kVcsFolders.end()) {
+    return true;
+  }
+  return anyMatches(excludeDirs, path);
 }
 
 }  // namespace cvn::cli

@@ -1,22 +1,28 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cvn::cli {
 
-// Which files of a tree take part: --match and --exclude-dir.
+// Which files of a tree take part. Patterns are fnmatch(3) globs, ASCII case ignored as
+// language detection ignores it; one that holds a "/" is matched against the path below
+// the root (where "*" also crosses folders), any other against the name alone. Patterns are
+// kept in their normal form (normalPattern).
 struct FileFilter {
-  // fnmatch(3) patterns for a file's name; none keeps every name.
-  std::vector<std::string> namePatterns;
-  // Folder names skipped at any depth below the root.
-  std::vector<std::string> excludedFolders;
+  std::vector<std::string> match = {};        // files kept; none keeps every file
+  std::vector<std::string> exclude = {};      // files left out
+  std::vector<std::string> excludeDirs = {};  // folders not even opened
+  bool includeVcs = false;                    // else .git, .hg, .svn, .bzr and _darcs are skipped
+  bool gitignore = false;                     // leave out what git ignores in the tree
 
-  bool empty() const { return namePatterns.empty() && excludedFolders.empty(); }
+  // path: below the root, "/" between folders, the file system's bytes.
+  bool keepsFile(std::string_view path) const;
+  bool skipsFolder(std::string_view path) const;
 };
 
-// The files of a listing (full paths below root) that the filter keeps, in listing order.
-std::vector<std::u16string> filterFiles(std::vector<std::u16string> files,
-                                        const std::u16string& root, const FileFilter& filter);
+// A pattern as typed, in the form it is matched in: "./" before and "/" after removed.
+std::string normalPattern(std::string_view typed);
 
 }  // namespace cvn::cli

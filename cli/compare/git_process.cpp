@@ -96,8 +96,7 @@ uint64_t physicalMemory() {
 
 }  // namespace
 
-std::string gitOutput(const std::string& repository, const std::vector<std::string>& arguments,
-                      const std::string& what) {
+GitResult runGit(const std::string& repository, const std::vector<std::string>& arguments) {
   Pipe output = makePipe();
   Pipe errors = makePipe();
   const pid_t child =
@@ -130,19 +129,26 @@ std::string gitOutput(const std::string& repository, const std::vector<std::stri
     }
   }
   if (open > 0) {
+    const int error = errno;
     stop(child);
     throwIfInterrupted();
-    throw CommandError(fmt::format("--git: {}: {}", what, std::strerror(errno)));
+    throw CommandError(fmt::format("cannot read what git printed: {}", std::strerror(error)));
   }
   const int status = waitForProcess(child);
   throwIfInterrupted();
-  if (status != 0) {
-    const std::string complaint = lastLine(texts[1]);
-    throw CommandError(fmt::format(
-        "--git: {}: {}", what,
-        complaint.empty() ? fmt::format("git ended with status {}", status) : complaint));
+  return {status, std::move(texts[0]), lastLine(texts[1])};
+}
+
+std::string gitOutput(const std::string& repository, const std::vector<std::string>& arguments,
+                      const std::string& what, std::string_view option) {
+  GitResult result = runGit(repository, arguments);
+  if (result.status != 0) {
+    throw CommandError(fmt::format("{}: {}: {}", option, what,
+                                   result.complaint.empty()
+                                       ? fmt::format("git ended with status {}", result.status)
+                                       : result.complaint));
   }
-  return std::move(texts[0]);
+  return std::move(result.output);
 }
 
 BlobReader::BlobReader(const std::string& repository) : buffer_(size_t{1} << 16) {

@@ -4,17 +4,26 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_descriptor_posix.hpp"
 
 namespace cvn::cli {
 
+// How one git command ended. A stop signal stops git and throws Interrupted; a git that
+// cannot be started is the CommandError "cannot run git: ...".
+struct GitResult {
+  int status = 0;
+  std::string output;
+  std::string complaint;  // the last line of its standard error that says something
+};
+GitResult runGit(const std::string& folder, const std::vector<std::string>& arguments);
+
 // What git printed for one command, which must have succeeded: otherwise a CommandError
-// "--git: <what>: <git's last line of complaint>". A stop signal stops git and throws
-// Interrupted; a git that cannot be started is "cannot run git: ...".
+// "<option>: <what>: <git's last line of complaint>".
 std::string gitOutput(const std::string& repository, const std::vector<std::string>& arguments,
-                      const std::string& what);
+                      const std::string& what, std::string_view option = "--git");
 
 // One "git cat-file --batch" of a repository: object contents by id, one after another.
 class BlobReader {

@@ -70,8 +70,8 @@ TreeComparison::TreeComparison(ComparisonRequest request) : request_(std::move(r
     shownOld_ = utf16ToUtf8(settings_.oldRoot);
     shownNew_ = utf16ToUtf8(settings_.newRoot);
   }
-  plan_ = makePlan(filterFiles(listTree(settings_.oldRoot), settings_.oldRoot, request_.filter),
-                   filterFiles(listTree(settings_.newRoot), settings_.newRoot, request_.filter));
+  plan_ = makePlan(listTree(settings_.oldRoot, request_.filter),
+                   listTree(settings_.newRoot, request_.filter));
 
   // Renamed files are listed under their new names and read from their old places.
   if (request_.renames) {

@@ -1,9 +1,12 @@
 #include "compare/tree_listing.hpp"
 
 #include <algorithm>
+#include <climits>
+#include <optional>
 
-#include "component/corvane.hpp"
+#include "compare/git_ignore.hpp"
 #include "platform/error.hpp"
+#include "platform/file_system.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn::cli {
@@ -28,16 +31,35 @@ const char* whyNotListable(const std::u16string& path) {
 
 }  // namespace
 
-std::vector<std::u16string> listTree(const std::u16string& root) {
-  Corvane lister;
-  auto files = lister.listFiles(root);
-  if (!files) raise(kPathNotFound, utf16ToUtf8(root));
-  for (const std::u16string& file : *files) {
-    if (const char* reason = whyNotListable(file)) {
-      raise(kInvalidArgument, utf16ToUtf8(file) + " cannot be listed: " + reason);
+std::vector<std::u16string> listTree(const std::u16string& root, const FileFilter& filter) {
+  std::optional<GitIgnored> ignored;
+  if (filter.gitignore) ignored.emplace(utf16ToUtf8(root));
+  FileSystem& fs = FileSystem::current();
+  if (!fs.folderExists(root)) raise(kPathNotFound, utf16ToUtf8(root));
+
+  // Depth first in pre-order, each folder's files before its subfolders: the component's
+  // order, without recursion.
+  std::vector<std::u16string> files;
+  std::vector<std::u16string> pending = {root};
+  while (!pending.empty()) {
+    FolderListing folder = fs.listFolder(pending.back());
+    pending.pop_back();
+    for (std::u16string& file : folder.files) {
+      const std::string path = pathAfterRoot(file, root);
+      if (!filter.keepsFile(path) || (ignored && ignored->file(path))) continue;
+      if (const char* reason = whyNotListable(file)) {
+        raise(kInvalidArgument, utf16ToUtf8(file) + " cannot be listed: " + reason);
+      }
+      files.push_back(std::move(file));
+    }
+    for (auto sub = folder.subFolders.rbegin(); sub != folder.subFolders.rend(); ++sub) {
+      const std::string path = pathAfterRoot(*sub, root);
+      if (filter.skipsFolder(path) || (ignored && ignored->folder(path))) continue;
+      pending.push_back(std::move(*sub));
     }
   }
-  return std::move(*files);
+  if (files.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
+  return files;
 }
 
 std::u16string joinFileList(const std::vector<std::u16string>& files) {
@@ -50,7 +72,8 @@ std::u16string joinFileList(const std::vector<std::u16string>& files) {
 }
 
 std::string pathAfterRoot(const std::u16string& path, const std::u16string& root) {
-  return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), root.size() + 1)));
+  const size_t cut = root.ends_with(u'/') ? root.size() : root.size() + 1;
+  return utf16ToUtf8(std::u16string_view(path).substr(std::min(path.size(), cut)));
 }
 
 }  // namespace cvn::cli

@@ -16,6 +16,7 @@
 
 #include "app/failure.hpp"
 #include "app/numbers.hpp"
+#include "app/temporary_folder.hpp"
 #include "component/corvane.hpp"
 #include "export/export_file.hpp"
 #include "export/export_texts.hpp"
@@ -41,30 +42,6 @@ bool dialogCanAsk() {
   const FileDescriptor tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
   return tty.valid() && ::tcgetpgrp(tty.get()) == ::getpgrp();
 }
-
-// A folder of its own under the temporary folder, removed with everything in it.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/cvn-export-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw CommandError(fmt::format("cannot create a temporary folder like {}", pattern));
-    }
-    path_ = pattern;
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 class ExportCommand final : public Command {
  public:
@@ -135,7 +112,7 @@ bool ExportCommand::exportSession() const {
   }
   if (out_ != "-") return writeThroughComponent(texts, out_);
   // Standard output: the component writes a file, which is then copied out.
-  const TemporaryFolder folder;
+  const TemporaryFolder folder("export");
   const std::string target = folder.path() + "/export.txt";
   if (!writeThroughComponent(texts, target)) return false;
   writeStandardOutput(readWhole(target));
@@ -147,7 +124,7 @@ bool ExportCommand::exportRun() const {
   // Each language's section as the component writes it, one after another.
   std::string whole;
   {
-    const TemporaryFolder folder;
+    const TemporaryFolder folder("export");
     for (const int32_t sessionId : readRunSessions(db_, run)) {
       const std::string target = folder.path() + "/" + std::to_string(sessionId) + ".txt";
       if (!writeThroughComponent(makeExportTexts(readStoredSession(db_, sessionId)), target)) {
