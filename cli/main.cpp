@@ -10,6 +10,25 @@
 
 namespace {
 
+constexpr const char* kExitStatus =
+    "Exit status: 0 done; 1 cancelled (the Save dialog of export closed); 2 error, with one line "
+    "on stderr (\"cvn: error N: ...\" keeps the component's error number N); 128+N stopped by "
+    "signal N (130 for Ctrl-C), nothing stored.";
+
+// The help without CLI11's "Excludes:" notes: the descriptions say what goes together.
+class PlainFormatter final : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    if (!option->get_option_text().empty()) return " " + option->get_option_text();
+    std::string text;
+    if (option->get_type_size() == 0) return text;
+    if (!option->get_type_name().empty()) text += " " + get_label(option->get_type_name());
+    if (option->get_expected_max() == CLI::detail::expected_max_vector_size) text += " ...";
+    if (option->get_required()) text += " " + get_label("REQUIRED");
+    return text;
+  }
+};
+
 // Every failure ends here: one line on stderr and exit status 2.
 int fail(const std::string& line) {
   std::fputs((line + "\n").c_str(), stderr);
@@ -21,6 +40,8 @@ int runCvn(int argc, char** argv) {
                "cvn");
   app.set_version_flag("--version", "cvn " CVN_VERSION);
   app.require_subcommand(1);
+  app.formatter(std::make_shared<PlainFormatter>());
+  app.footer(kExitStatus);
 
   std::vector<std::unique_ptr<cvn::cli::Command>> commands;
   std::vector<CLI::App*> subcommands;
@@ -29,6 +50,7 @@ int runCvn(int argc, char** argv) {
     CLI::App* sub = app.add_subcommand(std::string(commands.back()->name()),
                                        std::string(commands.back()->description()));
     commands.back()->addOptions(*sub);
+    sub->footer(kExitStatus);
     subcommands.push_back(sub);
   }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,10 @@ class CommandError : public std::runtime_error {
 // component error, "cvn: ..." otherwise. Control characters (a carriage return in a file
 // name) are escaped so that it stays one line.
 std::string failureLine(const std::exception& failure);
+
+// An error's description with the interface's standard text at its start ("Path not found:
+// X") in plain words ("no such folder: X"); other descriptions as they are.
+std::string plainDescription(int32_t number, std::string_view description);
 
 // Text with control characters written as \r, \n, \t or \xNN.
 std::string escapeControls(std::string_view text);

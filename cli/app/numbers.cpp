@@ -14,11 +14,13 @@ namespace {
 
 template <typename T>
 T parseOption(std::string_view option, std::string_view text) {
-  const std::string detail = std::string(option) + " " + std::string(text);
+  const auto notANumber = [&] {
+    return Error(kTypeMismatch, fmt::format("{} must be a whole number: {}", option, text));
+  };
   const bool hasSign = text.starts_with('+') || text.starts_with('-');
   const std::string_view magnitude = hasSign ? text.substr(1) : text;
   if (magnitude.empty() || magnitude.find_first_not_of("0123456789") != std::string_view::npos) {
-    raise(kTypeMismatch, detail);
+    throw notANumber();
   }
   // from_chars takes a leading "-" but not "+".
   const std::string_view digits = text.starts_with('+') ? magnitude : text;
@@ -26,9 +28,11 @@ T parseOption(std::string_view option, std::string_view text) {
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (ec == std::errc::result_out_of_range || value < std::numeric_limits<T>::min() ||
       value > std::numeric_limits<T>::max()) {
-    raise(kOverflow, detail);
+    throw Error(kOverflow,
+                fmt::format("{} must be from {} to {}: {}", option, std::numeric_limits<T>::min(),
+                            std::numeric_limits<T>::max(), text));
   }
-  if (ec != std::errc() || end != digits.data() + digits.size()) raise(kTypeMismatch, detail);
+  if (ec != std::errc() || end != digits.data() + digits.size()) throw notANumber();
   return static_cast<T>(value);
 }
 

@@ -173,7 +173,8 @@ void CompareCommand::compare() {
 int64_t CompareCommand::store(const TreeComparison& comparison, const std::string& started,
                               const RunProgress& progress, ProgressBar& bar) const {
   // Without a database the rows still go through one in memory, for the summary.
-  const std::unique_ptr<Storage> storage = openStorage(options_.noDb ? ":memory:" : options_.db);
+  const std::unique_ptr<Storage> storage = openStorage(options_.noDb ? ":memory:" : options_.db,
+                                                       std::chrono::seconds(options_.busyTimeout));
   StoredComparison stored =
       comparison.store(*storage, session_, started, options_.byFile, progress, throwIfInterrupted);
   bar.clear();

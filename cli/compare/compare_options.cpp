@@ -25,32 +25,41 @@ bool given(const CLI::Option* option) {
 
 void CompareOptions::addTo(CLI::App& app) {
   // Not required as such: --git takes their place.
-  oldOption = app.add_option("old", oldRoot, "Folder of the old version");
-  newOption = app.add_option("new", newRoot, "Folder of the new version");
+  oldOption = app.add_option("old", oldRoot, "Folder of the old version")->type_name("FOLDER");
+  newOption = app.add_option("new", newRoot, "Folder of the new version")->type_name("FOLDER");
   gitOption = app.add_option("--git", git,
                              "Compare two revisions of a git repository instead of two folders")
                   ->expected(3)
                   ->option_text("REPO REV1 REV2")
                   ->excludes(oldOption)
                   ->excludes(newOption);
-  dbOption = app.add_option(
-      "--db", db,
-      "Where the results go: a SQLite file (default: cvn.db), or a PostgreSQL database as a "
-      "postgresql:// URI or a libpq \"key=value ...\" string");
-  langOption = app.add_option(
-      "--lang", lang,
-      fmt::format("Compare every file with one language's markers; one of: {}", languageKeys()));
-  commentOption = app.add_option("--comment", comment, "Single-line comment marker");
-  beginOption = app.add_option("--begin", begin, "Marker that opens a multi-line comment");
-  endOption = app.add_option("--end", end, "Marker that closes a multi-line comment");
-  app.add_option("--threshold", threshold,
-                 "Two lines are a changed version of each other when their character counts "
-                 "differ by at most this many characters (0 to 32767; default: 10)")
+  dbOption =
+      app.add_option(
+             "--db", db,
+             "Where the results go: a SQLite file (default: cvn.db), or a PostgreSQL database as a "
+             "postgresql:// URI or a libpq \"key=value ...\" string")
+          ->type_name("FILE|URI");
+  langOption =
+      app.add_option("--lang", lang,
+                     fmt::format("Compare every file with one language's markers; one of: {}",
+                                 languageKeys()))
+          ->type_name("KEY");
+  commentOption =
+      app.add_option("--comment", comment, "Single-line comment marker")->type_name("MARKER");
+  beginOption = app.add_option("--begin", begin, "Marker that opens a multi-line comment")
+                    ->type_name("MARKER");
+  endOption =
+      app.add_option("--end", end, "Marker that closes a multi-line comment")->type_name("MARKER");
+  app.add_option(
+         "--threshold", threshold,
+         "Two lines are a changed version of each other when their character counts "
+         "differ by at most this many characters (at most 32767; below 0 none is; default: 10)")
       ->type_name("CHARS");
   app.add_option("--type", type,
                  "1 counts the lines of the files in both versions, 2 also compares them "
                  "(default: 2)")
-      ->check(CLI::IsMember({"1", "2"}));
+      ->check(CLI::IsMember({"1", "2"}))
+      ->type_name("1|2");
   sessionOption = app.add_option("--session", session,
                                  "First session id, 1 to 2147483647 (default: one more than the "
                                  "largest stored)")
@@ -79,6 +88,10 @@ void CompareOptions::addTo(CLI::App& app) {
                "Leave out what git ignores in each folder (.gitignore and the exclude files), as "
                "git itself decides; needs git")
       ->excludes(gitOption);
+  app.add_option("--busy-timeout", busyTimeout,
+                 "Seconds to wait while another program writes the database (default: 30)")
+      ->check(CLI::Range(0u, 86400u))
+      ->type_name("SECONDS");
   app.add_option("-j,--jobs", jobs, "Threads that read and compare files (default: one per core)")
       ->check(CLI::Range(1u, 1024u))
       ->type_name("N");

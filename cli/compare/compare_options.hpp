@@ -30,6 +30,7 @@ struct CompareOptions {
   bool gitignore = false;
   std::vector<std::string> git;  // REPO REV1 REV2
   unsigned jobs = 0;             // 0: one thread per core
+  unsigned busyTimeout = 30;     // seconds
   std::string renames;           // empty unless --renames was given
   bool ignoreWhitespace = false;
   bool ignoreCase = false;

@@ -28,6 +28,9 @@ std::u16string checkedRoot(const std::string& typed) {
   const std::u16string root = utf8ToUtf16(normal);
   Corvane checker;
   if (root.empty() || checker.checkDirExists(root) == 0) {
+    if (!root.empty() && checker.checkFileExists(root) != 0) {
+      throw Error(kPathNotFound, "not a folder: " + normal);
+    }
     raise(kPathNotFound, normal.empty() ? "\"\"" : normal);
   }
   return root;

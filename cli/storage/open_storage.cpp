@@ -9,9 +9,16 @@ bool isPostgresLocation(const std::string& location) {
          location.find('=') != std::string::npos;
 }
 
-std::unique_ptr<Storage> openStorage(const std::string& location) {
-  if (isPostgresLocation(location)) return std::make_unique<PostgresStorage>(location);
-  return std::make_unique<SqliteStorage>(location);
+std::unique_ptr<Storage> openStorage(const std::string& location, BusyTimeout busyTimeout) {
+  if (isPostgresLocation(location)) return std::make_unique<PostgresStorage>(location, busyTimeout);
+  return std::make_unique<SqliteStorage>(location, busyTimeout);
+}
+
+std::string waitingLine(const std::string& database, BusyTimeout busyTimeout) {
+  const std::string limit =
+      busyTimeout ? " (at most " + std::to_string(busyTimeout->count()) + " s, --busy-timeout)"
+                  : "";
+  return "cvn: waiting for another program to finish writing " + database + limit + "\n";
 }
 
 }  // namespace cvn::cli

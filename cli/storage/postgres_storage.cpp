@@ -1,7 +1,11 @@
 #include "storage/postgres_storage.hpp"
 
+#include <fmt/format.h>
+
 #include <charconv>
+#include <cstdio>
 #include <set>
+#include <string_view>
 
 #include "storage/postgres_connection.hpp"
 #include "storage/schema.hpp"
@@ -19,6 +23,7 @@ SET LOCAL client_min_messages = warning)sql";
 // Every cvn run takes this lock before it touches the tables (and creates them), so runs
 // on one database follow each other; 0x63766E is "cvn".
 constexpr std::string_view kRunLock = "SELECT pg_advisory_xact_lock(6518382)";
+constexpr std::string_view kTryRunLock = "SELECT pg_try_advisory_xact_lock(6518382)";
 
 // Other writers may still read while a run is under way, but not write.
 constexpr std::string_view kTableLock =
@@ -61,8 +66,8 @@ int64_t number(const Value& value) {
 
 }  // namespace
 
-PostgresStorage::PostgresStorage(const std::string& location)
-    : connection_(std::make_unique<PostgresConnection>(location)) {}
+PostgresStorage::PostgresStorage(const std::string& location, BusyTimeout busyTimeout)
+    : connection_(std::make_unique<PostgresConnection>(location)), busyTimeout_(busyTimeout) {}
 
 PostgresStorage::~PostgresStorage() {
   rollback();
@@ -76,7 +81,23 @@ void PostgresStorage::begin() {
   connection_->execute("BEGIN", writeContext());
   inTransaction_ = true;
   connection_->execute(kSessionSettings, writeContext());
-  connection_->execute(kRunLock, writeContext());
+  if (connection_->query(std::string(kTryRunLock), {}, writeContext()).at(0).at(0) != "t") {
+    std::fputs(waitingLine(name(), busyTimeout_).c_str(), stderr);
+    if (busyTimeout_) {
+      connection_->execute(fmt::format("SET LOCAL lock_timeout = '{}s'", busyTimeout_->count()),
+                           writeContext());
+    }
+    try {
+      connection_->execute(kRunLock, writeContext());
+    } catch (const StorageError& error) {
+      if (std::string_view(error.what()).find("lock timeout") == std::string_view::npos) throw;
+      throw StorageError(
+          fmt::format("{}: another program is writing it (waited {} s, see "
+                      "--busy-timeout)",
+                      writeContext(), busyTimeout_ ? busyTimeout_->count() : 0));
+    }
+    connection_->execute("SET LOCAL lock_timeout = 0", writeContext());
+  }
   connection_->execute(kCreateTables, writeContext());
   addMissingRunColumns();
   connection_->execute(kCreateIndexes, writeContext());

@@ -15,7 +15,7 @@ class PostgresConnection;
 // the same session id; a rollback leaves the database as it was, tables included.
 class PostgresStorage final : public Storage {
  public:
-  explicit PostgresStorage(const std::string& location);
+  PostgresStorage(const std::string& location, BusyTimeout busyTimeout);
   ~PostgresStorage() override;
   PostgresStorage(const PostgresStorage&) = delete;
   PostgresStorage& operator=(const PostgresStorage&) = delete;
@@ -43,6 +43,7 @@ class PostgresStorage final : public Storage {
 
   std::unique_ptr<PostgresConnection> connection_;
   bool inTransaction_ = false;
+  BusyTimeout busyTimeout_;
 };
 
 }  // namespace cvn::cli

@@ -4,8 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fmt/format.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "storage/insert_batches.hpp"
@@ -40,6 +44,21 @@ FROM dir_compare_results WHERE sessionid = ?1 AND rowid > ?2)sql";
 
 constexpr std::string_view kUnchangedFiles =
     "SELECT COUNT(*) FROM cvn_files WHERE sessionid = ?1 AND status = 'unchanged'";
+
+// Why SQLite could not open a file, in plain words where the file system tells.
+std::string whyNotOpened(const std::string& path, const std::string& message) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return "it is a folder";
+  const size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : path.substr(0, slash + (slash == 0));
+  if (::stat(folder.c_str(), &st) != 0) return "no folder " + folder;
+  if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
+  if (::access(path.c_str(), F_OK) != 0 && ::access(folder.c_str(), W_OK | X_OK) != 0) {
+    return "cannot create a file in " + folder + ": permission denied";
+  }
+  return message;
+}
 
 bool pathExists(const std::string& path) {
   struct stat st {};
@@ -76,21 +95,36 @@ void bindOptional(SqliteStatement& statement, int index, const std::optional<std
 
 }  // namespace
 
-SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
+SqliteStorage::SqliteStorage(std::string path, BusyTimeout busyTimeout)
+    : path_(std::move(path)), busyTimeout_(busyTimeout) {
   created_ = !pathExists(path_);
   const int result =
       sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (result != SQLITE_OK) {
     const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
     rollback();
-    throw StorageError("cannot open database " + path_ + ": " + message);
+    throw StorageError("cannot open database " + path_ + ": " + whyNotOpened(path_, message));
   }
-  // Another cvn writing the same file is waited for rather than failed.
-  sqlite3_busy_timeout(db_, 10000);
+  // Another program writing the same file is waited for rather than failed.
+  sqlite3_busy_handler(db_, &SqliteStorage::waitWhileBusy, this);
   if (sqlite3_db_readonly(db_, "main") == 1) {
     rollback();
     throw StorageError(writeContext() + ": the file is read-only");
   }
+}
+
+int SqliteStorage::waitWhileBusy(void* storage, int calls) {
+  auto& self = *static_cast<SqliteStorage*>(storage);
+  const auto now = std::chrono::steady_clock::now();
+  if (calls == 0) self.waitStarted_ = now;
+  const auto waited = now - self.waitStarted_;
+  if (self.busyTimeout_ && waited >= *self.busyTimeout_) return 0;
+  if (!self.saidWaiting_ && waited >= std::chrono::seconds(1)) {
+    self.saidWaiting_ = true;
+    std::fputs(waitingLine(self.path_, self.busyTimeout_).c_str(), stderr);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(calls < 10 ? 1 : 20));
+  return 1;
 }
 
 SqliteStorage::~SqliteStorage() {
@@ -98,8 +132,16 @@ SqliteStorage::~SqliteStorage() {
 }
 
 void SqliteStorage::begin() {
-  // IMMEDIATE takes the write lock now, so the session ids read below stay free.
-  executeSql(db_, "BEGIN IMMEDIATE", writeContext());
+  // IMMEDIATE takes the write lock now, before anything is compared, so the session ids read
+  // below stay free.
+  const int result = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (result == SQLITE_BUSY) {
+    throw StorageError(
+        fmt::format("{}: another program is writing it (waited {} s, see "
+                    "--busy-timeout)",
+                    writeContext(), busyTimeout_ ? busyTimeout_->count() : 0));
+  }
+  if (result != SQLITE_OK) throw StorageError(writeContext() + ": " + sqlite3_errmsg(db_));
   inTransaction_ = true;
   executeSql(db_, kCreateTables, writeContext());
   addMissingRunColumns(db_, writeContext());

@@ -13,7 +13,7 @@ namespace cvn::cli {
 // again when the command rolls back, so a failed run leaves no trace.
 class SqliteStorage final : public Storage {
  public:
-  explicit SqliteStorage(std::string path);
+  SqliteStorage(std::string path, BusyTimeout busyTimeout);
   ~SqliteStorage() override;
   SqliteStorage(const SqliteStorage&) = delete;
   SqliteStorage& operator=(const SqliteStorage&) = delete;
@@ -36,11 +36,15 @@ class SqliteStorage final : public Storage {
   std::string writeContext() const { return "cannot write database " + path_; }
   std::string readContext() const { return "cannot read database " + path_; }
   void close() noexcept;
+  static int waitWhileBusy(void* storage, int calls);
 
   std::string path_;
   sqlite3* db_ = nullptr;
   bool created_ = false;
   bool inTransaction_ = false;
+  BusyTimeout busyTimeout_;
+  std::chrono::steady_clock::time_point waitStarted_;
+  bool saidWaiting_ = false;
   // The largest rowids before this transaction: rows above them are this command's.
   int64_t fileRowsBefore_ = 0;
   int64_t dirRowsBefore_ = 0;

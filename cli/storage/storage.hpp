@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -139,8 +140,14 @@ class Storage {
 
 // Opens the storage a --db argument names: a PostgreSQL connection string (a
 // postgresql:// or postgres:// URI, or libpq's "key=value" form, told by its "="), otherwise
-// a SQLite file path. A failure to open it is a StorageError.
-std::unique_ptr<Storage> openStorage(const std::string& location);
+// a SQLite file path. A failure to open it is a StorageError. While another program holds
+// the database, begin() waits: after a second it says so on stderr; after busyTimeout (none:
+// for as long as it takes) it fails with a StorageError naming the database.
+using BusyTimeout = std::optional<std::chrono::seconds>;
+std::unique_ptr<Storage> openStorage(const std::string& location, BusyTimeout busyTimeout = {});
+
+// The line that begin() prints once it has waited a second.
+std::string waitingLine(const std::string& database, BusyTimeout busyTimeout);
 bool isPostgresLocation(const std::string& location);
 
 }  // namespace cvn::cli

@@ -170,7 +170,7 @@ TEST_P(Storage, SessionIdsFollowTheLargestStored) {
 
 // The C group is stored before the Python file turns out to be unreadable: nothing of the run
 // may stay, and a first run leaves no database behind. Nor does a run that overflows the ids or
-// (SQLite) finds another connection holding the write lock, after waiting for it.
+// finds another connection holding the database, after waiting for it.
 TEST_P(Storage, AFailedRunLeavesTheDatabaseAsItWas) {
   fs::permissions(dir.path() / "new/tool.py", fs::perms::none);
   expectFailure(cvn({}, true), "cvn: error 70: ", "/new/tool.py");
@@ -184,12 +184,29 @@ TEST_P(Storage, AFailedRunLeavesTheDatabaseAsItWas) {
   fs::permissions(dir.path() / "new/tool.py", fs::perms::none);
   expectFailure(cvn({}, true), "cvn: error 70: ", "/new/tool.py");
   expectFailure(cvn({"--session", "2147483646"}), "cvn: error 6: ", "2147483648");
+  // Another writer holds the database: the run says that it waits, then gives up.
   sqlite3* holder = nullptr;
-  if (!postgres && sqlite3_open((dir.path() / location).c_str(), &holder) == SQLITE_OK &&
-      sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
-    expectFailure(cvn({}), "cvn: cannot write database r.db: ", "locked");
+  std::thread pgHolder;
+  if (postgres) {
+    pgHolder = std::thread(
+        [&] { query("BEGIN; SELECT pg_advisory_xact_lock(6518382); SELECT pg_sleep(4); COMMIT"); });
+    while (query("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory'") != "1\n") {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  } else {
+    ASSERT_EQ(sqlite3_open((dir.path() / location).c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
   }
+  const Outcome waited = cvn({"--busy-timeout", "2"});
+  EXPECT_EQ(waited.status, 2);
+  EXPECT_TRUE(waited.err.starts_with("cvn: waiting for another program to finish writing ") &&
+              waited.err.find(" s, --busy-timeout)\ncvn: cannot write database ") !=
+                  std::string::npos &&
+              waited.err.ends_with(": another program is writing it (waited 2 s, see "
+                                   "--busy-timeout)\n"))
+      << waited.err;
   sqlite3_close(holder);
+  if (pgHolder.joinable()) pgHolder.join();
   EXPECT_EQ(everything(), before);
   EXPECT_TRUE(postgres || readBytes(dir.path() / location) == bytes);
   EXPECT_FALSE(fs::exists(dir.path() / (location + "-journal")));
