@@ -14,6 +14,7 @@
 #include "app/paths.hpp"
 #include "compare/compare_options.hpp"
 #include "compare/progress_bar.hpp"
+#include "compare/run_bytes.hpp"
 #include "compare/tree_comparison.hpp"
 #include "compare/tree_listing.hpp"
 #include "languages/language_table.hpp"
@@ -144,14 +145,20 @@ void CompareCommand::compare() {
 
   ProgressBar bar(STDERR_FILENO, !options_.quiet && ::isatty(STDERR_FILENO) == 1);
   bar.setRoots(comparison.oldRoot(), comparison.newRoot());
+  // On a terminal the bar advances by bytes, which takes a look at every file's size first.
+  std::optional<RunBytes> bytes;
+  std::vector<uint64_t> bytesDone(comparison.plan().runs.size());
+  if (bar.enabled()) bytes.emplace(comparison.plan(), comparison.oldRoot(), comparison.newRoot());
   // Runs of several languages report their progress from the pool's threads. Called
   // before each file: also the point where a signal stops the comparison.
   std::mutex barMutex;
-  const RunProgress progress = [&bar, &barMutex](std::string_view label, int64_t done,
-                                                 int64_t total, const std::u16string& file) {
+  const RunProgress progress = [&](size_t run, std::string_view label, int64_t done, int64_t total,
+                                   const std::u16string& file) {
     throwIfInterrupted();
+    if (!bytes) return;
     const std::lock_guard lock(barMutex);
-    bar.update(label, done, total, file);
+    bar.update(label, done, total, file, bytesDone[run], bytes->total(run));
+    if (done < total) bytesDone[run] += bytes->ofFile(file);
   };
   const size_t runs = comparison.plan().runs.size();
   if (options_.sql) {

@@ -4,6 +4,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "app/failure.hpp"
 #include "platform/utf.hpp"
 
@@ -65,9 +67,8 @@ std::string shownFile(const std::u16string& file, const std::u16string& oldRoot,
 
 }  // namespace
 
-std::string progressLine(std::string_view label, int64_t done, int64_t total, std::string_view file,
-                         size_t columns) {
-  const int64_t percent = total > 0 ? done * 100 / total : 100;
+std::string progressLine(std::string_view label, int64_t percent, int64_t done, int64_t total,
+                         std::string_view file, size_t columns) {
   const auto filled = static_cast<size_t>(percent) * kBarWidth / 100;
   std::string line = fmt::format("{} [{}{}] {:3}% {}/{} files", label, std::string(filled, '#'),
                                  std::string(kBarWidth - filled, '.'), percent, done, total);
@@ -91,7 +92,7 @@ void ProgressBar::setRoots(std::u16string oldRoot, std::u16string newRoot) {
 }
 
 void ProgressBar::update(std::string_view label, int64_t done, int64_t total,
-                         const std::u16string& file) {
+                         const std::u16string& file, uint64_t bytesDone, uint64_t bytesTotal) {
   if (!enabled_) return;
   const auto now = std::chrono::steady_clock::now();
   // A new run and its end are always shown; in between, time decides.
@@ -100,13 +101,17 @@ void ProgressBar::update(std::string_view label, int64_t done, int64_t total,
   lastLabel_ = label;
   lastTotal_ = total;
   lastDraw_ = now;
-  draw(label, done, total, file);
+  const int64_t percent = done >= total    ? 100
+                          : bytesTotal > 0 ? static_cast<int64_t>(bytesDone * 100 / bytesTotal)
+                          : total > 0      ? done * 100 / total
+                                           : 100;
+  draw(label, done, total, file, std::min<int64_t>(percent, 100));
 }
 
 void ProgressBar::draw(std::string_view label, int64_t done, int64_t total,
-                       const std::u16string& file) {
-  const std::string line =
-      progressLine(label, done, total, shownFile(file, oldRoot_, newRoot_), terminalColumns(fd_));
+                       const std::u16string& file, int64_t percent) {
+  const std::string line = progressLine(label, percent, done, total,
+                                        shownFile(file, oldRoot_, newRoot_), terminalColumns(fd_));
   writeAll(fd_, std::string(kClearLine) + line);
   drawn_ = true;
 }

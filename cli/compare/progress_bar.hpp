@@ -19,16 +19,19 @@ class ProgressBar {
   ProgressBar& operator=(const ProgressBar&) = delete;
 
   bool enabled() const { return enabled_; }
-  // Before each file of a run and once at its end (done == total). The file is shown
-  // relative to whichever root it lies under.
-  void update(std::string_view label, int64_t done, int64_t total, const std::u16string& file);
+  // Before each file of a run and once at its end (done == total), with the bytes read of
+  // all the run has to read (0 of 0: the bar follows the files). The file is shown relative
+  // to whichever root it lies under.
+  void update(std::string_view label, int64_t done, int64_t total, const std::u16string& file,
+              uint64_t bytesDone = 0, uint64_t bytesTotal = 0);
   // The roots whose prefix is left out of the shown file names.
   void setRoots(std::u16string oldRoot, std::u16string newRoot);
   // Removes the line, before other output goes to the terminal.
   void clear();
 
  private:
-  void draw(std::string_view label, int64_t done, int64_t total, const std::u16string& file);
+  void draw(std::string_view label, int64_t done, int64_t total, const std::u16string& file,
+            int64_t percent);
 
   int fd_;
   bool enabled_;
@@ -42,7 +45,7 @@ class ProgressBar {
 
 // The text of one progress line for a terminal this many columns wide, without the
 // carriage return that starts it.
-std::string progressLine(std::string_view label, int64_t done, int64_t total, std::string_view file,
-                         size_t columns);
+std::string progressLine(std::string_view label, int64_t percent, int64_t done, int64_t total,
+                         std::string_view file, size_t columns);
 
 }  // namespace cvn::cli

@@ -127,8 +127,8 @@ std::vector<FileEntry> TreeComparison::compare(int32_t firstSession, const Outpu
         RunFiles& runFiles = files[k];
         runComparison(
             settings_, plan_.runs[k], firstSession + static_cast<int32_t>(k),
-            [&progress, label](int64_t done, int64_t total, const std::u16string& file) {
-              if (progress) progress(label, done, total, file);
+            [&progress, k, label](int64_t done, int64_t total, const std::u16string& file) {
+              if (progress) progress(k, label, done, total, file);
             },
             [&ordered, k, &runFiles, fileCounts](std::u16string_view text) {
               // Only a listing with counts needs them; the statuses do not.

@@ -52,8 +52,9 @@ struct ComparisonRequest {
 };
 
 // Before each file of a run (from the pool's threads) and at its end; may throw to stop.
-using RunProgress = std::function<void(std::string_view label, int64_t done, int64_t total,
-                                       const std::u16string& file)>;
+// label: the run's language, with its place among several runs ("[2/3] Python").
+using RunProgress = std::function<void(size_t run, std::string_view label, int64_t done,
+                                       int64_t total, const std::u16string& file)>;
 
 // What a stored comparison left in the database.
 struct StoredComparison {

@@ -1,5 +1,7 @@
 #include "tree/directory_comparison.hpp"
 
+#include <algorithm>
+
 #include <array>
 #include <unordered_map>
 #include <unordered_set>
@@ -72,6 +74,7 @@ std::u16string compareFileList(ComparerState& state, const DirectoryComparisonAr
     const std::u16string* file;
     const std::u16string* match;
     Kind kind;
+    bool shown;  // in the progress, which counts each pair and single file once
   };
   const bool secondPass = full && work.countNew;
   std::vector<Step> steps;
@@ -94,7 +97,7 @@ std::u16string compareFileList(ComparerState& state, const DirectoryComparisonAr
       checkedIncrement(deletedFiles);
       if (full && work.countDeleted) kind = Kind::CountDeleted;
     }
-    steps.push_back({&oldRoot, &oldEntry, counterpart, kind});
+    steps.push_back({&oldRoot, &oldEntry, counterpart, kind, true});
   }
   const int32_t newFiles = checkedSub(static_cast<int32_t>(newList.size()), sameFiles);
   if (secondPass) {
@@ -103,11 +106,13 @@ std::u16string compareFileList(ComparerState& state, const DirectoryComparisonAr
     for (const std::u16string& oldEntry : oldList) oldPaths.insert(relativePath(oldEntry, oldRoot));
     for (const std::u16string& newEntry : newList) {
       const bool added = !oldPaths.contains(relativePath(newEntry, newRoot));
-      steps.push_back({&newRoot, &newEntry, nullptr, added ? Kind::CountNew : Kind::None});
+      steps.push_back({&newRoot, &newEntry, nullptr, added ? Kind::CountNew : Kind::None, added});
     }
   }
 
-  const auto total = static_cast<int64_t>(steps.size());
+  const auto total = static_cast<int64_t>(
+      std::count_if(steps.begin(), steps.end(), [](const Step& step) { return step.shown; }));
+  int64_t shown = 0;
   const auto handOver = [&] {
     sink(state.strSQL);
     state.strSQL.clear();
@@ -131,7 +136,7 @@ std::u16string compareFileList(ComparerState& state, const DirectoryComparisonAr
         return {};
       },
       [&](size_t k) {
-        if (progress) progress(static_cast<int64_t>(k), total, *steps[k].file);
+        if (progress && steps[k].shown) progress(shown++, total, *steps[k].file);
         if (sink && state.strSQL.size() >= kSinkPiece) handOver();
       });
   if (progress) progress(total, total, u"");

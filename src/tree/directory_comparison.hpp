@@ -40,7 +40,8 @@ struct FileWork {
   std::function<FileFinish(const std::u16string& root, const std::u16string& file)> countNew;
 };
 
-// Called before each file's work with the files done so far and their total.
+// Called before each file's work is finished with the files done so far and their total,
+// where a pair of an old and a new file counts once.
 using ProgressCallback =
     std::function<void(int64_t done, int64_t total, const std::u16string& file)>;
 
