@@ -64,11 +64,15 @@ std::string detail(const std::u16string& path) {
   return utf16ToUtf8(path);
 }
 
+// Asked once: the answer costs a system call, and every file read needs it.
 uint64_t physicalMemory() {
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-  if (pages <= 0 || pageSize <= 0) return UINT64_MAX / 2;
-  return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+  static const uint64_t memory = [] {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return UINT64_MAX / 2;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+  }();
+  return memory;
 }
 
 std::u16string withoutTrailingSeparators(const std::u16string& path) {
@@ -176,14 +180,23 @@ std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
   if (S_ISDIR(st.st_mode)) raise(kFileNotFound, detail(path));
   if (!S_ISREG(st.st_mode)) raise(kPathFileAccessError, detail(path));
 
-  return readWholeFile(static_cast<uint64_t>(st.st_size), physicalMemory(), path,
-                       [&](char* into, size_t most) {
-                         for (;;) {
-                           const ssize_t n = ::read(fd.get(), into, most);
-                           if (n >= 0) return static_cast<size_t>(n);
-                           if (errno != EINTR) raise(readError(errno), detail(path));
-                         }
-                       });
+  // A read that gives fewer bytes than asked and ends at the size the file has is at the end:
+  // no further read is needed to see that.
+  const auto size = static_cast<uint64_t>(st.st_size);
+  uint64_t total = 0;
+  bool atEnd = false;
+  return readWholeFile(size, physicalMemory(), path, [&](char* into, size_t most) -> size_t {
+    if (atEnd) return 0;
+    for (;;) {
+      const ssize_t n = ::read(fd.get(), into, most);
+      if (n >= 0) {
+        total += static_cast<uint64_t>(n);
+        atEnd = static_cast<size_t>(n) < most && total == size;
+        return static_cast<size_t>(n);
+      }
+      if (errno != EINTR) raise(readError(errno), detail(path));
+    }
+  });
 }
 
 FileSystem& osFileSystem() {

@@ -71,6 +71,16 @@ bool isEscapedByte(char16_t ch) {
 bool convert(std::u16string_view text, std::string& out, bool lossy) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
+    // Runs of ASCII, most of any path or statement, are copied in one go.
+    size_t ascii = i;
+    while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+    if (ascii > i) {
+      const size_t at = out.size();
+      out.resize(at + (ascii - i));
+      for (size_t k = i; k < ascii; ++k) out[at + k - i] = static_cast<char>(text[k]);
+      i = ascii - 1;
+      continue;
+    }
     const char16_t ch = text[i];
     if (isHigh(ch) && i + 1 < text.size() && isLow(text[i + 1])) {
       appendUtf8(out, 0x10000 + ((char32_t(ch) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
