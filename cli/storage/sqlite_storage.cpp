@@ -12,7 +12,7 @@
 #include <thread>
 #include <utility>
 
-#include "storage/insert_batches.hpp"
+#include "storage/insert_row.hpp"
 #include "storage/schema.hpp"
 #include "storage/sqlite_statement.hpp"
 
@@ -168,9 +168,39 @@ std::optional<int64_t> SqliteStorage::heldSession(int64_t first, int64_t last) {
 
 void SqliteStorage::executeStatements(std::string_view statements) {
   const std::string context = writeContext();
-  InsertBatches batches([&](std::string_view sql) { executeSql(db_, sql, context); });
-  forEachStatement(statements, [&batches](std::string_view statement) { batches.add(statement); });
-  batches.flush();
+  forEachStatement(statements, [&](std::string_view statement) {
+    const std::optional<InsertRow> row = parseInsertRow(statement);
+    if (!row) {
+      executeSql(db_, statement, context);
+      return;
+    }
+    SqliteStatement& insert = preparedInsert(row->head, row->values.size());
+    for (size_t k = 0; k < row->values.size(); ++k) {
+      const int index = static_cast<int>(k) + 1;
+      const InsertRow::Value& value = row->values[k];
+      if (const auto* number = std::get_if<int64_t>(&value)) {
+        insert.bind(index, *number);
+      } else if (const auto* text = std::get_if<std::string>(&value)) {
+        insert.bind(index, std::string_view(*text));
+      } else {
+        insert.bindNull(index);
+      }
+    }
+    insert.step();
+    insert.reset();
+  });
+}
+
+SqliteStatement& SqliteStorage::preparedInsert(std::string_view head, size_t values) {
+  for (PreparedInsert& prepared : inserts_) {
+    if (prepared.head == head && prepared.values == values) return *prepared.statement;
+  }
+  std::string sql(head);
+  for (size_t k = 1; k <= values; ++k) sql += (k == 1 ? "(?" : ",?") + std::to_string(k);
+  sql += ')';
+  inserts_.push_back(
+      {std::string(head), values, std::make_unique<SqliteStatement>(db_, sql, writeContext())});
+  return *inserts_.back().statement;
 }
 
 void SqliteStorage::recordRun(const RunRecord& run) {
@@ -306,6 +336,7 @@ void SqliteStorage::rollback() noexcept {
 }
 
 void SqliteStorage::close() noexcept {
+  inserts_.clear();  // finalized before the connection goes
   if (db_ != nullptr) sqlite3_close_v2(db_);
   db_ = nullptr;
 }

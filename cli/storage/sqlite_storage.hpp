@@ -1,7 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/sqlite_statement.hpp"
 
 #include "storage/storage.hpp"
 
@@ -37,11 +42,20 @@ class SqliteStorage final : public Storage {
   std::string readContext() const { return "cannot read database " + path_; }
   void close() noexcept;
   static int waitWhileBusy(void* storage, int calls);
+  // The insert of a table's row with this head, prepared once per transaction and kept.
+  SqliteStatement& preparedInsert(std::string_view head, size_t values);
+
+  struct PreparedInsert {
+    std::string head;
+    size_t values;
+    std::unique_ptr<SqliteStatement> statement;
+  };
 
   std::string path_;
   sqlite3* db_ = nullptr;
   bool created_ = false;
   bool inTransaction_ = false;
+  std::vector<PreparedInsert> inserts_;
   BusyTimeout busyTimeout_;
   std::chrono::steady_clock::time_point waitStarted_;
   bool saidWaiting_ = false;
