@@ -105,6 +105,9 @@ ComparisonRequest CompareCommand::readOptions() {
           fmt::format("--lang: no language \"{}\" (cvn compare --help lists them)", options_.lang));
     }
   }
+  for (const std::string& text : options_.langFor) {
+    request.languageFor.push_back(parseLanguageOverride(text));
+  }
   if (given(options_.commentOption)) request.comment = options_.comment;
   if (given(options_.beginOption)) request.begin = options_.begin;
   if (given(options_.endOption)) request.end = options_.end;

@@ -40,9 +40,17 @@ void CompareOptions::addTo(CLI::App& app) {
   langOption = app.add_option(
       "--lang", lang,
       fmt::format("Compare every file with one language's markers; one of: {}", languageKeys()));
+  CLI::Option* langForOption =
+      app.add_option("--lang-for", langFor,
+                     "Compare files ending in .EXT as language KEY, over the table (repeatable)")
+          ->allow_extra_args(false)
+          ->type_name("EXT=KEY")
+          ->excludes(langOption);
   commentOption = app.add_option("--comment", comment, "Single-line comment marker");
   beginOption = app.add_option("--begin", begin, "Marker that opens a multi-line comment");
   endOption = app.add_option("--end", end, "Marker that closes a multi-line comment");
+  // Markers given by hand count every file alike.
+  langForOption->excludes(commentOption)->excludes(beginOption)->excludes(endOption);
   app.add_option("--threshold", threshold, "Changed-line threshold, 16-bit (default: 10)");
   app.add_option("--type", type,
                  "1 counts the lines of the files in both versions, 2 also compares them "

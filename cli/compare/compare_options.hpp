@@ -25,6 +25,7 @@ struct CompareOptions {
   std::string format = "table";
   std::vector<std::string> match;
   std::vector<std::string> excludeDir;
+  std::vector<std::string> langFor;  // EXT=KEY
   std::vector<std::string> git;  // REPO REV1 REV2
   unsigned jobs = 0;             // 0: one thread per core
   std::string renames;           // empty unless --renames was given
