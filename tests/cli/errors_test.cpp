@@ -70,6 +70,7 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
       {{"list", "nothing/*.c"}, "cvn: error 76: Path not found: ", r + "/nothing/*.c"},
       {{"list", "odd"}, "cvn: error 5: ", r + "/odd/one\\ntwo.c"},
       {{"count", "gone.c"}, "cvn: error 53: ", "gone.c"},
+      {{"count", "old", ""}, "cvn: error 53: ", "\"\""},
       {{"count", "notes.txt"}, "cvn: notes.txt: no known language", "--lang"},
       {{"export", "--session", "8", "--db", "r.db", "--out", "o"}, "cvn: session 8 ", "r.db"},
       {{"export", "--session", "7", "--db", "r.db", "--out", "no/o"}, "cvn: error 76: ", "no/o"},
