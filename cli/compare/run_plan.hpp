@@ -34,7 +34,7 @@ struct RunPlan {
   std::vector<std::u16string> unknownNewFiles;
 };
 
-// The language of a listed file: by its name (overrides first), else, for a name without
+// The language of a listed file: by its name (languageOfFileName), else, for a name without
 // an extension, by its "#!" line, read through the FileSystem seam (a file that cannot be
 // read has none).
 std::optional<size_t> languageOfPath(const std::u16string& path,

@@ -90,7 +90,8 @@ class PosixFileSystem final : public FileSystem {
     if (!native) raise(kFileNotFound, detail(path));
     FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
-      raise(errno == ENOENT ? missingFileError(*native) : openError(errno), detail(path));
+      const int error = errno;
+      raise(error == ENOENT ? missingFileError(*native) : openError(error), detail(path));
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
