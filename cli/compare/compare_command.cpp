@@ -106,6 +106,9 @@ ComparisonRequest CompareCommand::readOptions() {
           fmt::format("--lang: no language \"{}\" (cvn compare --help lists them)", options_.lang));
     }
   }
+  for (const std::string& text : options_.langFor) {
+    request.languageFor.push_back(parseLanguageOverride(text));
+  }
   if (given(options_.commentOption)) request.comment = options_.comment;
   if (given(options_.beginOption)) request.begin = options_.begin;
   if (given(options_.endOption)) request.end = options_.end;
@@ -120,13 +123,7 @@ ComparisonRequest CompareCommand::readOptions() {
     throw CommandError(
         "--report draws the stored run: it needs a database, not --no-db, --sql or --format sql");
   }
-  const auto normal = [](const std::vector<std::string>& typed) {
-    std::vector<std::string> patterns;
-    for (const std::string& pattern : typed) patterns.push_back(normalPattern(pattern));
-    return patterns;
-  };
-  request.filter = {normal(options_.match), normal(options_.exclude), normal(options_.excludeDir),
-                    options_.includeVcs, options_.gitignore};
+  request.filter = options_.filter.filter();
   if (given(options_.gitOption)) {
     request.git = GitSource{normalRoot(options_.git.at(0)), options_.git.at(1), options_.git.at(2)};
   } else if (!given(options_.oldOption) || !given(options_.newOption)) {

@@ -44,6 +44,12 @@ void CompareOptions::addTo(CLI::App& app) {
                      fmt::format("Compare every file with one language's markers; one of: {}",
                                  languageKeys()))
           ->type_name("KEY");
+  CLI::Option* langForOption =
+      app.add_option("--lang-for", langFor,
+                     "Compare files ending in .EXT as language KEY, over the table (repeatable)")
+          ->allow_extra_args(false)
+          ->type_name("EXT=KEY")
+          ->excludes(langOption);
   commentOption =
       app.add_option("--comment", comment, "Single-line comment marker")->type_name("MARKER");
   beginOption = app.add_option("--begin", begin, "Marker that opens a multi-line comment")
@@ -55,6 +61,8 @@ void CompareOptions::addTo(CLI::App& app) {
          "Two lines are a changed version of each other when their character counts "
          "differ by at most this many characters (at most 32767; below 0 none is; default: 10)")
       ->type_name("CHARS");
+  // Markers given by hand count every file alike.
+  langForOption->excludes(commentOption)->excludes(beginOption)->excludes(endOption);
   app.add_option("--type", type,
                  "1 counts the lines of the files in both versions, 2 also compares them "
                  "(default: 2)")
@@ -64,30 +72,7 @@ void CompareOptions::addTo(CLI::App& app) {
                                  "First session id, 1 to 2147483647 (default: one more than the "
                                  "largest stored)")
                       ->type_name("ID");
-  // One value per occurrence, so that the folders after it stay positional.
-  app.add_option("--match", match,
-                 "Keep only files that match: a glob on the name, or on the path below the root "
-                 "when it holds a \"/\" (case ignored; repeat or separate with commas)")
-      ->allow_extra_args(false)
-      ->delimiter(',')
-      ->option_text("GLOB[,GLOB]");
-  app.add_option("--exclude", exclude, "Leave out files that match, as --match matches")
-      ->allow_extra_args(false)
-      ->delimiter(',')
-      ->option_text("GLOB[,GLOB]");
-  app.add_option("--exclude-dir", excludeDir,
-                 "Do not open folders that match: a name or glob at any depth (vendor, third_*), "
-                 "or a path below the root (deps/jemalloc)")
-      ->allow_extra_args(false)
-      ->delimiter(',')
-      ->option_text("DIR[,DIR]");
-  app.add_flag("--include-vcs", includeVcs,
-               "Also compare the folders of version control (.git, .hg, .svn, .bzr, _darcs), "
-               "skipped otherwise");
-  app.add_flag("--gitignore", gitignore,
-               "Leave out what git ignores in each folder (.gitignore and the exclude files), as "
-               "git itself decides; needs git")
-      ->excludes(gitOption);
+  filter.addTo(app)->excludes(gitOption);
   app.add_option("--busy-timeout", busyTimeout,
                  "Seconds to wait while another program writes the database (default: 30)")
       ->check(CLI::Range(0u, 86400u))

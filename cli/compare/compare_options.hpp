@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "compare/filter_options.hpp"
+
 namespace CLI {
 class App;
 class Option;
@@ -23,15 +25,12 @@ struct CompareOptions {
   std::string type = "2";
   std::string session;
   std::string format = "table";
-  std::vector<std::string> match;
-  std::vector<std::string> exclude;
-  std::vector<std::string> excludeDir;
-  bool includeVcs = false;
-  bool gitignore = false;
-  std::vector<std::string> git;  // REPO REV1 REV2
-  unsigned jobs = 0;             // 0: one thread per core
-  unsigned busyTimeout = 30;     // seconds
-  std::string renames;           // empty unless --renames was given
+  FilterOptions filter;
+  std::vector<std::string> langFor;  // EXT=KEY
+  std::vector<std::string> git;      // REPO REV1 REV2
+  unsigned jobs = 0;                 // 0: one thread per core
+  unsigned busyTimeout = 30;         // seconds
+  std::string renames;               // empty unless --renames was given
   bool ignoreWhitespace = false;
   bool ignoreCase = false;
   bool legacy = false;

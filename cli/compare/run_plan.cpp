@@ -1,26 +1,20 @@
 #include "compare/run_plan.hpp"
 
-#include "languages/language_table.hpp"
+#include "platform/error.hpp"
+#include "platform/file_system.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn::cli {
 namespace {
 
-std::optional<size_t> languageOfPath(const std::u16string& path) {
-  const size_t slash = path.find_last_of(u'/');
-  const std::u16string_view name = slash == std::u16string::npos
-                                       ? std::u16string_view(path)
-                                       : std::u16string_view(path).substr(slash + 1);
-  return languageOfFileName(utf16ToUtf8(name));
-}
-
 // Sorts a listing into one bucket per language, keeping its order; returns the files
 // that no language claims.
 std::vector<std::u16string> sortByLanguage(const std::vector<std::u16string>& files,
-                                           std::vector<std::vector<std::u16string>>& buckets) {
+                                           std::vector<std::vector<std::u16string>>& buckets,
+                                           const LanguageOverrides& overrides) {
   std::vector<std::u16string> unknown;
   for (const std::u16string& file : files) {
-    if (const auto language = languageOfPath(file)) {
+    if (const auto language = languageOfPath(file, overrides)) {
       buckets[*language].push_back(file);
     } else {
       unknown.push_back(file);
@@ -35,19 +29,36 @@ std::u16string fromUtf8(std::string_view text) {
 
 }  // namespace
 
+std::optional<size_t> languageOfPath(const std::u16string& path,
+                                     const LanguageOverrides& overrides) {
+  const size_t slash = path.find_last_of(u'/');
+  const std::string name =
+      utf16ToUtf8(slash == std::u16string::npos ? std::u16string_view(path)
+                                                : std::u16string_view(path).substr(slash + 1));
+  if (const auto language = languageOfFileName(name, overrides)) return language;
+  if (hasExtension(name)) return std::nullopt;
+  try {
+    return languageOfFirstLine(FileSystem::current().readFirstLine(path));
+  } catch (const Error&) {
+    // Unreadable, it is of no language, as it would be without its "#!" line.
+    return std::nullopt;
+  }
+}
+
 Markers languageMarkers(size_t language) {
   const Language& entry = languages()[language];
   return {fromUtf8(entry.comment), fromUtf8(entry.begin), fromUtf8(entry.end)};
 }
 
 RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
-                       const std::vector<std::u16string>& newFiles) {
+                       const std::vector<std::u16string>& newFiles,
+                       const LanguageOverrides& overrides) {
   const size_t count = languages().size();
   std::vector<std::vector<std::u16string>> oldBuckets(count);
   std::vector<std::vector<std::u16string>> newBuckets(count);
   RunPlan plan;
-  plan.unknownOldFiles = sortByLanguage(oldFiles, oldBuckets);
-  plan.unknownNewFiles = sortByLanguage(newFiles, newBuckets);
+  plan.unknownOldFiles = sortByLanguage(oldFiles, oldBuckets, overrides);
+  plan.unknownNewFiles = sortByLanguage(newFiles, newBuckets, overrides);
   plan.unknownOld = static_cast<int64_t>(plan.unknownOldFiles.size());
   plan.unknownNew = static_cast<int64_t>(plan.unknownNewFiles.size());
   for (size_t k = 0; k < count; ++k) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "languages/language_table.hpp"
+
 namespace cvn::cli {
 
 // The comment markers of one run.
@@ -32,11 +34,18 @@ struct RunPlan {
   std::vector<std::u16string> unknownNewFiles;
 };
 
+// The language of a listed file: by its name (languageOfFileName), else, for a name without
+// an extension, by its "#!" line, read through the FileSystem seam (a file that cannot be
+// read has none).
+std::optional<size_t> languageOfPath(const std::u16string& path,
+                                     const LanguageOverrides& overrides);
+
 // One run per language of the table that has a file on either side, in table order, each
-// with the files its patterns claim, in listing order. Files no language claims are only
+// with the files languageOfPath gives it, in listing order. Files of no language are only
 // counted.
 RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
-                       const std::vector<std::u16string>& newFiles);
+                       const std::vector<std::u16string>& newFiles,
+                       const LanguageOverrides& overrides = {});
 
 // One run with every file.
 RunPlan planSingleRun(std::string label, std::optional<std::string> languageKey, Markers markers,

@@ -93,7 +93,9 @@ TreeComparison::~TreeComparison() = default;
 RunPlan TreeComparison::makePlan(std::vector<std::u16string> oldFiles,
                                  std::vector<std::u16string> newFiles) const {
   const auto& r = request_;
-  if (!r.language && !r.comment && !r.begin && !r.end) return planByLanguage(oldFiles, newFiles);
+  if (!r.language && !r.comment && !r.begin && !r.end) {
+    return planByLanguage(oldFiles, newFiles, r.languageFor);
+  }
 
   Markers markers = r.language ? languageMarkers(*r.language) : Markers{};
   if (r.comment) markers.comment = utf8ToUtf16(*r.comment);

@@ -38,6 +38,7 @@ struct ComparisonRequest {
   std::string newRoot;
   std::optional<GitSource> git;
   std::optional<size_t> language;  // one language of the table for every file
+  LanguageOverrides languageFor;   // otherwise, languages by extension over the table's
   // Markers given by hand, over the language's (or none).
   std::optional<std::string> comment;
   std::optional<std::string> begin;

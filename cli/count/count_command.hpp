@@ -6,7 +6,8 @@
 
 namespace cvn::cli {
 
-// "cvn count FILE": the physical line count of one file (total, comment, blank, code).
+// "cvn count PATH...": the physical line counts (total, comment, blank, code) of files and
+// the files under folders, summed by language.
 std::unique_ptr<Command> makeCountCommand();
 
 }  // namespace cvn::cli

@@ -1,6 +1,7 @@
 #include "languages/language_table.hpp"
 
 #include <array>
+#include <stdexcept>
 
 #include "languages/language_data.hpp"
 #include "platform/ascii.hpp"
@@ -28,6 +29,10 @@ constexpr bool isSuffixPattern(std::string_view pattern) {
   return pattern.starts_with("*.");
 }
 
+constexpr bool isPrefixPattern(std::string_view pattern) {
+  return !isSuffixPattern(pattern) && pattern.ends_with(".*");
+}
+
 // Calls f with each data line: comment lines ("#...") and empty lines are skipped.
 template <typename F>
 constexpr void forEachRow(std::string_view text, F f) {
@@ -49,17 +54,17 @@ constexpr size_t countRows(std::string_view text) {
 
 // A malformed table stops the build here: a throw is not a constant expression.
 constexpr Language parseRow(std::string_view line) {
-  std::array<std::string_view, 6> fields{};
+  std::array<std::string_view, 7> fields{};
   size_t count = 0;
   for (;;) {
-    if (count == fields.size()) throw "languages.tsv: a line has more than six fields";
+    if (count == fields.size()) throw "languages.tsv: a line has more than seven fields";
     const size_t tab = line.find('\t');
     fields[count++] = line.substr(0, tab);
     if (tab == std::string_view::npos) break;
     line.remove_prefix(tab + 1);
   }
-  if (count != fields.size()) throw "languages.tsv: a line has fewer than six fields";
-  return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]};
+  if (count != fields.size()) throw "languages.tsv: a line has fewer than seven fields";
+  return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]};
 }
 
 constexpr void checkRow(const Language& row) {
@@ -75,10 +80,17 @@ constexpr void checkRow(const Language& row) {
     throw "languages.tsv: a begin marker needs an end marker and the other way round";
   }
   forEachPattern(row.patterns, [](std::string_view pattern) {
-    if (pattern.find('/') != std::string_view::npos ||
-        (isSuffixPattern(pattern) ? pattern.size() < 3
-                                  : pattern.find('*') != std::string_view::npos)) {
-      throw "languages.tsv: a pattern is \"*.ext\" or a whole file name";
+    const std::string_view fixed = isSuffixPattern(pattern) ? pattern.substr(2)
+                                   : isPrefixPattern(pattern)
+                                       ? pattern.substr(0, pattern.size() - 2)
+                                       : pattern;
+    if (fixed.empty() || fixed.find_first_of("/*") != std::string_view::npos) {
+      throw "languages.tsv: a pattern is \"*.ext\", \"name.*\" or a whole file name";
+    }
+  });
+  forEachPattern(row.interpreters, [](std::string_view name) {
+    if (name.find_first_of("/.0123456789") != std::string_view::npos) {
+      throw "languages.tsv: an interpreter is a program name without folder or version";
     }
   });
 }
@@ -92,6 +104,11 @@ constexpr std::array<Language, N> parseTable(std::string_view text) {
     checkRow(table[next]);
     for (size_t k = 0; k < next; ++k) {
       if (table[k].key == table[next].key) throw "languages.tsv: a key appears twice";
+      forEachPattern(table[k].interpreters, [&](std::string_view earlier) {
+        forEachPattern(table[next].interpreters, [&](std::string_view name) {
+          if (earlier == name) throw "languages.tsv: an interpreter belongs to two languages";
+        });
+      });
       forEachPattern(table[k].patterns, [&](std::string_view earlier) {
         forEachPattern(table[next].patterns, [&](std::string_view pattern) {
           if (equalIgnoringAsciiCase(earlier, pattern)) {
@@ -120,28 +137,116 @@ std::optional<size_t> findLanguage(std::string_view key) {
   return std::nullopt;
 }
 
-std::optional<size_t> languageOfFileName(std::string_view fileName) {
+LanguageOverride parseLanguageOverride(std::string_view text) {
+  const size_t equals = text.find('=');
+  const std::string_view extension = text.substr(0, equals);
+  if (equals == std::string_view::npos || extension.empty() || equals + 1 == text.size() ||
+      extension.front() == '.' || extension.find_first_of("/*") != std::string_view::npos) {
+    throw std::invalid_argument("--lang-for: \"" + std::string(text) + "\" is not EXT=KEY");
+  }
+  const std::string_view key = text.substr(equals + 1);
+  const auto language = findLanguage(key);
+  if (!language) {
+    throw std::invalid_argument("--lang-for " + std::string(text) + ": no language \"" +
+                                std::string(key) + "\"");
+  }
+  return {std::string(extension), *language};
+}
+
+std::optional<size_t> languageOfFileName(std::string_view fileName,
+                                         const LanguageOverrides& overrides) {
+  // Whole names (rank 3) over "name.*" prefixes (2) over the overrides (1) over "*.ext"
+  // suffixes (0), and within a rank the longest.
   std::optional<size_t> best;
+  int bestRank = -1;
   size_t bestLength = 0;
-  bool bestIsName = false;
+  const auto consider = [&](size_t language, int rank, size_t length) {
+    if (rank > bestRank || (rank == bestRank && length > bestLength)) {
+      best = language;
+      bestRank = rank;
+      bestLength = length;
+    }
+  };
+  // A name that is only the suffix (".sh") is a hidden file, not an extension.
+  const auto endsWithExtension = [&](std::string_view suffix) {
+    return fileName.size() > suffix.size() && endsWithIgnoringCase(fileName, suffix);
+  };
+  for (const LanguageOverride& entry : overrides) {
+    if (endsWithExtension("." + entry.extension)) {
+      consider(entry.language, 1, entry.extension.size());
+    }
+  }
   for (size_t k = 0; k < kTable.size(); ++k) {
     forEachPattern(kTable[k].patterns, [&](std::string_view pattern) {
       if (isSuffixPattern(pattern)) {
-        const std::string_view suffix = pattern.substr(1);
-        // A name that is only the suffix (".sh") is a hidden file, not an extension.
-        if (bestIsName || fileName.size() <= suffix.size() ||
-            !endsWithIgnoringCase(fileName, suffix) || suffix.size() <= bestLength) {
-          return;
+        if (endsWithExtension(pattern.substr(1))) consider(k, 0, pattern.size());
+      } else if (isPrefixPattern(pattern)) {
+        const std::string_view prefix = pattern.substr(0, pattern.size() - 1);
+        if (fileName.size() > prefix.size() &&
+            equalIgnoringAsciiCase(fileName.substr(0, prefix.size()), prefix)) {
+          consider(k, 2, prefix.size());
         }
-        best = k;
-        bestLength = suffix.size();
-      } else if (!bestIsName && equalIgnoringAsciiCase(fileName, pattern)) {
-        best = k;
-        bestIsName = true;
+      } else if (equalIgnoringAsciiCase(fileName, pattern)) {
+        consider(k, 3, pattern.size());
       }
     });
   }
   return best;
+}
+
+bool hasExtension(std::string_view fileName) {
+  return fileName.find('.', 1) != std::string_view::npos;
+}
+
+namespace {
+
+// A program's name without its folders.
+std::string_view programName(std::string_view path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// An interpreter's name, alone or with a version ("python3", "python3.12").
+bool namesInterpreter(std::string_view program, std::string_view interpreter) {
+  if (!program.starts_with(interpreter)) return false;
+  program.remove_prefix(interpreter.size());
+  return program.find_first_not_of("0123456789.") == std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<size_t> languageOfFirstLine(std::string_view line) {
+  if (!line.starts_with("#!")) return std::nullopt;
+  std::vector<std::string_view> words;
+  for (std::string_view rest = line.substr(2);;) {
+    const size_t start = rest.find_first_not_of(" \t");
+    if (start == std::string_view::npos) break;
+    rest.remove_prefix(start);
+    const size_t end = rest.find_first_of(" \t");
+    words.push_back(rest.substr(0, end));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end);
+  }
+  if (words.empty()) return std::nullopt;
+  std::string_view program = programName(words[0]);
+  if (program == "env") {
+    // env's options and variable settings come before the program it runs.
+    program = {};
+    for (size_t k = 1; k < words.size(); ++k) {
+      if (!words[k].starts_with('-') && words[k].find('=') == std::string_view::npos) {
+        program = programName(words[k]);
+        break;
+      }
+    }
+  }
+  for (size_t k = 0; k < kTable.size(); ++k) {
+    bool named = false;
+    forEachPattern(kTable[k].interpreters, [&](std::string_view interpreter) {
+      named = named || (!program.empty() && namesInterpreter(program, interpreter));
+    });
+    if (named) return k;
+  }
+  return std::nullopt;
 }
 
 }  // namespace cvn::cli

@@ -7,6 +7,12 @@ FileSystem* installed = nullptr;  // by a test, else the operating system's is u
 
 }  // namespace
 
+std::string FileSystem::readFirstLine(const std::u16string& path) {
+  const TextLines text = readTextFile(path);
+  const std::vector<std::string_view>& lines = text.lines();
+  return lines.empty() ? std::string() : std::string(lines.front());
+}
+
 FileSystem& FileSystem::current() {
   return installed != nullptr ? *installed : osFileSystem();
 }

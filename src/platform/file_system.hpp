@@ -25,6 +25,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual TextLines readTextFile(const std::u16string& path) = 0;
+  // The first line of a text file, without its end, failing as readTextFile does. This
+  // reads the file whole; the operating system's reads only the start.
+  virtual std::string readFirstLine(const std::u16string& path);
   virtual FolderListing listFolder(const std::u16string& path) = 0;
   // Never fail: a path that cannot be asked about does not exist.
   virtual bool fileExists(const std::u16string& path) = 0;

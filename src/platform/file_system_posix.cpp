@@ -89,6 +89,33 @@ class PosixFileSystem final : public FileSystem {
     return TextLines(std::move(*bytes));
   }
 
+  std::string readFirstLine(const std::u16string& path) override {
+    const auto native = nativePath(path);
+    if (!native) raise(kFileNotFound, detail(path));
+    FileDescriptor fd(::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+      const int error = errno;
+      raise(error == ENOENT ? missingFileError(*native) : openError(error), detail(path));
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      raise(S_ISDIR(st.st_mode) ? kFileNotFound : kPathFileAccessError, detail(path));
+    }
+    // Longer than any "#!" line the kernel runs.
+    std::string line(512, '\0');
+    size_t done = 0;
+    while (done < line.size() && line.find('\n') >= done) {
+      const ssize_t n = ::read(fd.get(), line.data() + done, line.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) raise(readError(errno), detail(path));
+      if (n == 0) break;
+      done += static_cast<size_t>(n);
+    }
+    line.resize(std::min(done, line.find('\n')));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  }
+
   FolderListing listFolder(const std::u16string& path) override {
     const auto native = nativePath(path);
     if (!native) raise(kPathNotFound, detail(path));

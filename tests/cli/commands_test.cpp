@@ -1,5 +1,6 @@
 // cvn list, cvn count (over the language fixtures) and cvn export.
-#include <set>
+#include <array>
+#include <map>
 #include <sstream>
 
 #include "cli_test.hpp"
@@ -19,42 +20,68 @@ TEST(List, OneFilePerLineAsTheComponentListsThem) {
   EXPECT_EQ(runCvn({"list", s + "sub/*.c"}).out, s + "sub/c.C\n");
 }
 
-// Each fixture of tests/data/languages, counted with the language its name has.
+// The fixtures of tests/data/languages, one per language, counted as one folder.
 TEST(Count, EveryLanguageCountsItsFixture) {
   std::ifstream in(fs::path(CVN_TEST_DATA_DIR) / "languages" / "COUNTS.txt");
-  std::set<std::string> keys;
+  std::map<size_t, std::string> rows;  // by table order
+  std::array<int, 4> sums{};
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream words(line);
-    std::string key, file, total, comment, blank, code;
-    words >> key >> file >> total >> comment >> blank >> code;
-    keys.insert(key);
-    EXPECT_EQ(
-        runCvn({"count", "languages/" + file, "--format", "csv"}, {.cwd = CVN_TEST_DATA_DIR}).out,
-        "file,language,total,comment,blank,code\nlanguages/" + file + "," + key + "," + total +
-            "," + comment + "," + blank + "," + code + "\n");
+    std::string key, file;
+    words >> key >> file;
+    const size_t language = cli::findLanguage(key).value();
+    rows[language] = std::string(cli::languages()[language].name) + "," + key + ",1";
+    for (int& sum : sums) {
+      int count = 0;
+      words >> count;
+      sum += count;
+      rows[language] += "," + std::to_string(count);
+    }
   }
-  EXPECT_EQ(keys.size(), cli::languages().size());  // each key checked by the count of its fixture
+  EXPECT_EQ(rows.size(), cli::languages().size());  // each language checked by its fixture
+  std::string expected = "language,key,files,total,comment,blank,code\n";
+  for (const auto& [language, row] : rows) expected += row + "\n";
+  expected += "total,," + std::to_string(rows.size());
+  for (const int sum : sums) expected += "," + std::to_string(sum);
+  EXPECT_EQ(runCvn({"count", "languages", "--format", "csv"}, {.cwd = CVN_TEST_DATA_DIR}).out,
+            expected + "\n");
 }
 
-TEST(Count, FormatsAndMarkers) {
+// Files and folders alike, each file once, by language; filters, markers and --lang-for.
+TEST(Count, FilesAndFoldersByLanguage) {
   TempDir dir;
-  dir.write("a,b \"q\".c", "// header\nint a;\n\n/* block\n   still */\nint b; // trailing\n");
-  const std::string csv = "file,language,total,comment,blank,code\n\"a,b \"\"q\"\".c\",";
-  const std::string json = "{\"file\":\"a,b \\\"q\\\".c\",\"language\":";
+  dir.write("src/a.c", "// header\nint a;\n\n/* block\n   still */\nint b; // trailing\n");
+  dir.write("src/gen/b.c", "int x;\n");
+  dir.write("src/tool", "#!/usr/bin/env python3\n# c\nprint(1)\n");
+  dir.write("src/notes.txt", "notes\n");
+  const std::string csv = "language,key,files,total,comment,blank,code\n";
   for (const auto& [args, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{},
-            "file:     a,b \"q\".c\nlanguage: C\n\ntotal | comment | blank | code\n"
-            "------+---------+-------+-----\n    6 |       3 |     1 |    2\n"},
-           {{"--format", "json"},
-            json + "\"c\",\"total\":6,\"comment\":3,\"blank\":1,\"code\":2}\n"},
-           {{"--format", "csv", "--lang", "c", "--comment", "#"}, csv + "c,6,2,1,3\n"},
-           {{"--format", "json", "--comment", "int", "--begin", "", "--end", ""},
-            json + "null,\"total\":6,\"comment\":2,\"blank\":1,\"code\":3}\n"},
+           {{"src"},
+            "language | files | total | comment | blank | code\n"
+            "---------+-------+-------+---------+-------+-----\n"
+            "C        |     2 |     7 |       3 |     1 |    3\n"
+            "Python   |     1 |     3 |       2 |     0 |    1\n"
+            "---------+-------+-------+---------+-------+-----\n"
+            "total    |     3 |    10 |       5 |     1 |    4\n\n"
+            "Left out 1 file of no known language.\n"},
+           {{"src/a.c", "src", "--exclude-dir", "gen", "--format", "json"},
+            R"({"languages":[{"language":"C","key":"c","files":1,"total":6,"comment":3,"blank":1,)"
+            R"("code":2},{"language":"Python","key":"python","files":1,"total":3,"comment":2,)"
+            R"("blank":0,"code":1}],"total":{"files":2,"total":9,"comment":5,"blank":1,"code":3},)"
+            R"("unknown_files":1})"
+            "\n"},
+           {{"src/a.c", "src/tool", "--format", "csv", "--lang", "c", "--comment", "#"},
+            csv + "C,c,2,9,4,1,4\ntotal,,2,9,4,1,4\n"},
+           {{"src", "--match", "*.c", "--format", "csv", "--comment", "int", "--begin", "", "--end",
+             ""},
+            csv + "custom markers,,2,7,3,1,3\ntotal,,2,7,3,1,3\n"},
+           {{"src", "--match", "a.c", "--lang-for", "c=python", "--format", "csv"},
+            csv + "Python,python,1,6,0,1,5\ntotal,,1,6,0,1,5\n"},
        }) {
-    std::vector<std::string> all = {"count", "a,b \"q\".c"};
+    std::vector<std::string> all = {"count"};
     all.insert(all.end(), args.begin(), args.end());
-    EXPECT_EQ(runCvn(all, {.cwd = dir.path()}).out, out);
+    EXPECT_EQ(runCvn(all, {.cwd = dir.path()}).out, out) << ::testing::PrintToString(args);
   }
 }
 

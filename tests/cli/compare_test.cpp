@@ -190,10 +190,14 @@ Stored as run 1 (sessions 1-3) in s.db.
   EXPECT_NE(compare({"--legacy"}).find("|    -    -    -    - |    -    -    -    - |    4"),
             std::string::npos);
   // Markers given by --lang or by hand make one run of every file; C's block markers stay.
+  // --lang-for chooses by extension over the table.
   for (const auto& [args, row] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--lang", "PYTHON"}, "Python,python,1,1,2,2,1,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
            {{"--comment", "#"}, "custom markers,,1,1,2,2,1,5,2,1,3,2,0,0,0,7,2,1,3,1,1"},
            {{"--lang", "c", "--comment", "#"}, "C,c,1,1,2,2,1,5,2,1,2,2,0,0,1,7,2,1,3,1,1"},
+           // tool.py alone with C's markers: its "#" line is code.
+           {{"--lang-for", "py=c", "--lang-for", "c=python"},
+            "C,c,1,0,1,0,0,1,1,0,0,0,0,0,0,1,1,0,0,0,0"},
        }) {
     std::vector<std::string> all = {"--format", "csv"};
     all.insert(all.end(), args.begin(), args.end());
@@ -252,6 +256,7 @@ class Git : public ::testing::Test {
     git({"init", "-q", "-b", "main", "."});
     dir.write("repo/src/a.c", "// a\nint a(void) { return 1; }\n");
     dir.write("repo/tool.py", "print('one')\n");
+    dir.write("repo/run", "#!/bin/sh\necho\n");  // its language read from the repository
     commit("v1");
     dir.write("repo/src/a.c", "// a\nint a(void) { return 2; }\n");
     dir.write("repo/src/new.c", "int fresh;\n");
@@ -294,9 +299,10 @@ TEST_F(Git, ComparesRevisionsStraightFromTheRepository) {
       << result.out;
   const fs::path db = dir.path() / "g.db";
   EXPECT_EQ(sqlite(db, "SELECT sessionid, language, gitrepo, oldrev, newrev FROM cvn_runs"),
-            "1|c|" + r + "/repo|v1|release/2\n2|python|" + r + "/repo|v1|release/2\n");
+            "1|c|" + r + "/repo|v1|release/2\n2|python|" + r + "/repo|v1|release/2\n3|shell|" + r +
+                "/repo|v1|release/2\n");
   EXPECT_EQ(sqlite(db, "SELECT sessionid, filename, changedlines FROM file_compare_results"),
-            "1|src/a.c|1\n1|link.c|0\n1|src/new.c|0\n2|tool.py|0\n");
+            "1|src/a.c|1\n1|link.c|0\n1|src/new.c|0\n2|tool.py|0\n3|run|0\n");
   EXPECT_EQ(sqlite(db,
                    "SELECT gitrepo, oldrev, newrev, length(oldcommit), length(newcommit) "
                    "FROM cvn_run"),

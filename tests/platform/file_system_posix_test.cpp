@@ -61,8 +61,8 @@ class FileSystemTest : public ::testing::Test {
   FileSystem& fs = FileSystem::current();
 };
 
-// Reading, listing (a FIFO without blocking) and writing fail by number, naming the path; a
-// failed write leaves the folder exactly as it was.
+// Reading (the first line as the whole file), listing (a FIFO without blocking) and writing fail by
+// number, naming the path; a failed write leaves the folder exactly as it was.
 TEST_F(FileSystemTest, ErrorsNameThePath) {
   auto before = snapshot(dir.path());
   // Below the folder ("" is the empty path): reading and listing as nobody, writing as root
@@ -77,6 +77,7 @@ TEST_F(FileSystemTest, ErrorsNameThePath) {
     const std::u16string path = name.empty() ? name : r + name;
     const auto write = [&] { writeFileAtomically(path, "new"); };
     EXPECT_EQ(errorNaming(path, true, [&] { fs.readTextFile(path); }), reading) << test::u8(path);
+    EXPECT_EQ(errorNaming(path, true, [&] { fs.readFirstLine(path); }), reading) << test::u8(path);
     EXPECT_EQ(errorNaming(path, true, [&] { fs.listFolder(path); }), listing) << test::u8(path);
     EXPECT_EQ(errorNaming(path, true, write), nobodyWriting) << test::u8(path);
     EXPECT_EQ(writing == 0 ? 0 : errorNaming(path, false, write), writing) << test::u8(path);
@@ -120,6 +121,8 @@ TEST_F(FileSystemTest, Listing) {
   // Names that are no UTF-8 are read by their listed path, every byte kept.
   EXPECT_EQ(fs.readTextFile(listing.files[4]).lines(),
             (std::vector<std::string_view>{"caf\xE9 \x80", "end"}));
+  EXPECT_EQ(fs.readFirstLine(listing.files[4]) + "|" + fs.readFirstLine(r + u"/b.c"),
+            "caf\xE9 \x80|");
 }
 
 }  // namespace
