@@ -73,8 +73,13 @@ TreeComparison::TreeComparison(ComparisonRequest request) : request_(std::move(r
     shownOld_ = utf16ToUtf8(settings_.oldRoot);
     shownNew_ = utf16ToUtf8(settings_.newRoot);
   }
-  plan_ = makePlan(listTree(settings_.oldRoot, request_.filter),
-                   listTree(settings_.newRoot, request_.filter));
+  // Both trees are walked at once; a failure is that of the first tree that fails.
+  std::vector<std::u16string> listings[2];
+  settings_.pool->forEachInOrder(2, [&](size_t k) -> WorkPool::Finish {
+    listings[k] = listTree(k == 0 ? settings_.oldRoot : settings_.newRoot, request_.filter);
+    return {};
+  });
+  plan_ = makePlan(std::move(listings[0]), std::move(listings[1]));
 
   // Renamed files are listed under their new names and read from their old places.
   if (request_.renames) {
