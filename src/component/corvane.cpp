@@ -23,10 +23,12 @@ FileWork Corvane::fileWork() {
   };
   return {[this](const std::u16string& root, const std::u16string& one,
                  const std::u16string& two) -> FileFinish {
-            auto pair = std::make_shared<FilePairResult>(countFilePair(state_, root, one, two));
-            return [this, pair] {
-              reportFilePair(state_, *pair);
-              if (pairObserver_) pairObserver_(pair->name, pair->identical);
+            // The statement is made here, on the worker; only appending it waits its turn.
+            const FilePairResult pair = countFilePair(state_, root, one, two);
+            return [this, statement = filePairStatement(state_, pair), name = pair.name,
+                    identical = pair.identical] {
+              state_.strSQL += statement;
+              if (pairObserver_) pairObserver_(name, identical);
             };
           },
           count(kCountedFile), count(kDeletedFile), count(kNewFile)};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "engine/identical_pairing.hpp"
@@ -25,9 +26,12 @@ struct ClassifiedFile {
   CategoryLines code;
 };
 
-ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteMarkers& markers) {
+// text: all the lines come from it, when known.
+ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteMarkers& markers,
+                            std::optional<std::string_view> text) {
   if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
   LineClassifier<char> classifier(markers);
+  if (text) classifier.useText(*text);
   ClassifiedFile file;
   // Most lines are code: one allocation rather than a doubling vector's slack.
   file.code.lines.reserve(lines.size());
@@ -76,6 +80,7 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
 // alone, without the line lists that pairing needs.
 FilePairCounts unchangedFile(std::string_view text, const ByteMarkers& markers) {
   LineClassifier<char> classifier(markers);
+  classifier.useText(text);
   int64_t counted[2][2] = {};  // [comment][blank]
   bool inMultiComm = false;
   forEachLine(text, [&](std::string_view line) {
@@ -115,18 +120,20 @@ namespace {
 // Each list is let go once classified, when the caller hands it over: the
 // pairing of a large pair needs the room.
 template <typename Lines>
-FilePairCounts compareLineLists(Lines one, Lines two, const ComparerState& state) {
+FilePairCounts compareLineLists(Lines one, Lines two, const ComparerState& state,
+                                std::optional<std::string_view> textOne = {},
+                                std::optional<std::string_view> textTwo = {}) {
   const ByteMarkers markers =
       byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
   // Each file starts outside a multi-line comment: the new file's counts never
   // depend on how the old file ends.
-  const ClassifiedFile classifiedOne = classifyFile(one, markers);
+  const ClassifiedFile classifiedOne = classifyFile(one, markers, textOne);
   if (std::equal(one.begin(), one.end(), two.begin(), two.end())) {
     // Unchanged files: every line pairs with its own copy in the identical pass.
     return {unchangedCategory(classifiedOne.comment), unchangedCategory(classifiedOne.code)};
   }
   one = Lines();
-  const ClassifiedFile classifiedTwo = classifyFile(two, markers);
+  const ClassifiedFile classifiedTwo = classifyFile(two, markers, textTwo);
   two = Lines();
   return {compareCategory(classifiedOne.comment, classifiedTwo.comment, state),
           compareCategory(classifiedOne.code, classifiedTwo.code, state)};
@@ -150,7 +157,9 @@ FilePairResult countFilePair(const ComparerState& settings, const std::u16string
                                                       settings.multiEndComm)),
             nameAfterRoot(fileOne, strRootDir), true};
   }
-  return {compareLineLists(textOne.takeLines(), textTwo.takeLines(), settings),
+  const std::string_view bytesOne = textOne.text();
+  const std::string_view bytesTwo = textTwo.text();
+  return {compareLineLists(textOne.takeLines(), textTwo.takeLines(), settings, bytesOne, bytesTwo),
           nameAfterRoot(fileOne, strRootDir)};
 }
 
@@ -159,24 +168,52 @@ std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& s
   return reportFilePair(state, countFilePair(state, strRootDir, fileOne, fileTwo));
 }
 
-std::u16string reportFilePair(ComparerState& state, const FilePairResult& pair) {
-  const FilePairCounts& counts = pair.counts;
-  const std::u16string& name = pair.name;
+namespace {
+
+// The sums a pair's report and statement show, each checked.
+struct PairSums {
+  int32_t same, changed, deleted, added, totalOne, totalTwo;
+};
+
+PairSums sumsOf(const FilePairCounts& counts) {
   const CategoryCounts& cm = counts.comment;
   const CategoryCounts& cd = counts.code;
+  return {checkedAdd(cm.same, cd.same),         checkedAdd(cm.changed, cd.changed),
+          checkedAdd(cm.deleted, cd.deleted),   checkedAdd(cm.added, cd.added),
+          checkedAdd(cd.linesOne, cd.blankOne), checkedAdd(cd.linesTwo, cd.blankTwo)};
+}
 
-  const int32_t same = checkedAdd(cm.same, cd.same);
-  const int32_t changed = checkedAdd(cm.changed, cd.changed);
-  const int32_t deleted = checkedAdd(cm.deleted, cd.deleted);
-  const int32_t added = checkedAdd(cm.added, cd.added);
-  const int32_t totalOne = checkedAdd(cd.linesOne, cd.blankOne);
-  const int32_t totalTwo = checkedAdd(cd.linesTwo, cd.blankTwo);
+}  // namespace
 
+std::u16string filePairStatement(const ComparerState& settings, const FilePairResult& pair) {
+  const CategoryCounts& cm = pair.counts.comment;
+  const CategoryCounts& cd = pair.counts.code;
+  const auto [same, changed, deleted, added, totalOne, totalTwo] = sumsOf(pair.counts);
+  const std::u16string& name = pair.name;
+  std::array<Variant, 19> values = {
+      Variant(same),        Variant(changed),     Variant(deleted),     Variant(added),
+      Variant(cm.linesOne), Variant(cm.linesTwo), Variant(totalOne),    Variant(totalTwo),
+      Variant(name),        Variant(cd.blankOne), Variant(cd.blankTwo), Variant(cm.same),
+      Variant(cd.same),     Variant(cm.changed),  Variant(cd.changed),  Variant(cm.deleted),
+      Variant(cd.deleted),  Variant(cm.added),    Variant(cd.added)};
+  std::array<Variant*, 19> pointers{};
+  for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
+  std::u16string statement;
+  insertFileCompareResults(statement, settings.sessionID, pointers);
+  return statement;
+}
+
+std::u16string reportFilePair(ComparerState& state, const FilePairResult& pair) {
+  state.strSQL += filePairStatement(state, pair);
+  const std::u16string& name = pair.name;
+  const CategoryCounts& cm = pair.counts.comment;
+  const CategoryCounts& cd = pair.counts.code;
+  const PairSums sums = sumsOf(pair.counts);
   const std::array<std::pair<std::u16string_view, std::u16string>, 19> records = {{
-      {u"samelines", decimal(same)},
-      {u"changedlines", decimal(changed)},
-      {u"dellines", decimal(deleted)},
-      {u"newlines", decimal(added)},
+      {u"samelines", decimal(sums.same)},
+      {u"changedlines", decimal(sums.changed)},
+      {u"dellines", decimal(sums.deleted)},
+      {u"newlines", decimal(sums.added)},
       {u"commlinesOne", decimal(cm.linesOne)},
       {u"commlinesTwo", decimal(cm.linesTwo)},
       {u"totallinesOne", decimal(cd.linesOne)},
@@ -200,16 +237,6 @@ std::u16string reportFilePair(ComparerState& state, const FilePairResult& pair) 
     report += u'\t';
     report += value;
   }
-
-  std::array<Variant, 19> values = {
-      Variant(same),        Variant(changed),     Variant(deleted),     Variant(added),
-      Variant(cm.linesOne), Variant(cm.linesTwo), Variant(totalOne),    Variant(totalTwo),
-      Variant(name),        Variant(cd.blankOne), Variant(cd.blankTwo), Variant(cm.same),
-      Variant(cd.same),     Variant(cm.changed),  Variant(cd.changed),  Variant(cm.deleted),
-      Variant(cd.deleted),  Variant(cm.added),    Variant(cd.added)};
-  std::array<Variant*, 19> pointers{};
-  for (size_t k = 0; k < values.size(); ++k) pointers[k] = &values[k];
-  insertFileCompareResults(state.strSQL, state.sessionID, pointers);
   return report;
 }
 

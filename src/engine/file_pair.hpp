@@ -51,6 +51,8 @@ struct FilePairResult {
 };
 FilePairResult countFilePair(const ComparerState& settings, const std::u16string& strRootDir,
                              const std::u16string& fileOne, const std::u16string& fileTwo);
+// The pair's statement, on any thread, as reportFilePair appends it to the list.
+std::u16string filePairStatement(const ComparerState& settings, const FilePairResult& pair);
 std::u16string reportFilePair(ComparerState& state, const FilePairResult& pair);
 
 // The part of a path after as many characters as the root has.

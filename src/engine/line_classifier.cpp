@@ -75,7 +75,14 @@ bool LineClassifier<CharT>::isComment(View<CharT> line, bool& inMultiComm) {
 
 template <typename CharT>
 auto LineClassifier<CharT>::classify(View<CharT> line, bool& inMultiComm) -> Classification {
-  const View<CharT> s = normalizeLine(line, scratch_);
+  View<CharT> s = line;
+  if (tabsPossible_) {
+    s = normalizeLine(line, scratch_);
+  } else {
+    const size_t first = s.find_first_not_of(CharT(' '));
+    s = first == View<CharT>::npos ? View<CharT>()
+                                   : s.substr(first, s.find_last_not_of(CharT(' ')) - first + 1);
+  }
   return {isCommentNormalized(s, inMultiComm), s.empty()};
 }
 

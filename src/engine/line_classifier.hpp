@@ -58,12 +58,18 @@ class LineClassifier {
   bool isComment(std::basic_string_view<CharT> line, bool& inMultiComm);
   // Both tests on one normalisation of the line.
   Classification classify(std::basic_string_view<CharT> line, bool& inMultiComm);
+  // Tells the classifier the whole text its lines come from: a text without tabs spares
+  // every line the search for one.
+  void useText(std::basic_string_view<CharT> text) {
+    tabsPossible_ = text.find(CharT('\t')) != std::basic_string_view<CharT>::npos;
+  }
 
  private:
   bool isCommentNormalized(std::basic_string_view<CharT> s, bool& inMultiComm) const;
 
   CommentMarkers<CharT> markers_;
   std::basic_string<CharT> scratch_;
+  bool tabsPossible_ = true;
 };
 
 // Comment lines of indices 0 to the upper bound, the in-comment state starting
