@@ -77,3 +77,12 @@ def count(path, *, language=None, comment=None, begin=None, end=None):
     comment, blank and code. The language is the file name's unless given (or markers)."""
     return _cvn.count(os.fsencode(path), language, comment, begin, end)
 
+
+
+def __getattr__(name):
+    # cvn.distributed (and so dask) is imported when first used, not with cvn.
+    if name == "distributed":
+        import importlib
+
+        return importlib.import_module(".distributed", __name__)
+    raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
