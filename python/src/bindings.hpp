@@ -14,7 +14,7 @@ std::shared_mutex& fileSystemLock();
 
 // Raises the exception of cvn._errors for any failure of the library or of the command's code
 // it reuses, with the line cvn prints for it.
-void registerErrors(pybind11::module_& module);
+void registerErrors();
 
 void bindComparison(pybind11::module_& module);  // compare, count, find_language
 void bindClasses(pybind11::module_& module);     // Corvane and Corvane_old

@@ -15,8 +15,7 @@ std::shared_mutex& fileSystemLock() {
   return lock;
 }
 
-void registerErrors(py::module_& module) {
-  (void)module;
+void registerErrors() {
   py::register_exception_translator([](std::exception_ptr failure) {
     if (!failure) return;
     py::object number = py::none();
@@ -45,7 +44,7 @@ void registerErrors(py::module_& module) {
 
 PYBIND11_MODULE(_cvn, module) {
   module.doc() = "The comparer library, as the cvn package calls it";
-  cvn::python::registerErrors(module);
+  cvn::python::registerErrors();
   cvn::python::bindComparison(module);
   cvn::python::bindClasses(module);
 }
