@@ -1,0 +1,81 @@
+from typing import Any, Optional, TypedDict
+
+import pandas
+
+from ._cvn import Corvane as Corvane, Corvane_old as Corvane_old
+from ._errors import (Error as Error, FileError as FileError,
+                      InvalidValueError as InvalidValueError,
+                      NumberOverflowError as NumberOverflowError)
+
+class FileRow(TypedDict):
+    path: str
+    old_path: Optional[str]
+    language: Optional[str]
+    status: str
+    session: Optional[int]
+    code_same: Optional[int]
+    code_changed: Optional[int]
+    code_deleted: Optional[int]
+    code_new: Optional[int]
+    comment_same: Optional[int]
+    comment_changed: Optional[int]
+    comment_deleted: Optional[int]
+    comment_new: Optional[int]
+    all_same: Optional[int]
+    all_changed: Optional[int]
+    all_deleted: Optional[int]
+    all_new: Optional[int]
+    blank_old: Optional[int]
+    blank_new: Optional[int]
+
+class LanguageRow(TypedDict):
+    language: str
+    key: Optional[str]
+    session: int
+    files_unchanged: int
+    files_modified: int
+    files_new: int
+    files_deleted: int
+    code_same: Optional[int]
+    code_changed: Optional[int]
+    code_deleted: Optional[int]
+    code_new: Optional[int]
+    comment_same: Optional[int]
+    comment_changed: Optional[int]
+    comment_deleted: Optional[int]
+    comment_new: Optional[int]
+    all_same: int
+    all_changed: int
+    all_deleted: int
+    all_new: int
+    blank_old: int
+    blank_new: int
+
+class CountResult(TypedDict):
+    file: str
+    language: Optional[str]
+    total: int
+    comment: int
+    blank: int
+    code: int
+
+class Comparison:
+    old: str
+    new: str
+    files: list[FileRow]
+    languages: list[LanguageRow]
+    statements: list[str]
+    run: Optional[int]
+    def to_pandas(self, table: str = ...) -> pandas.DataFrame: ...
+
+def compare(old: str | bytes | Any, new: str | bytes | Any, *, language: Optional[str] = ...,
+            comment: Optional[str] = ..., begin: Optional[str] = ..., end: Optional[str] = ...,
+            threshold: int = ..., type: int = ..., legacy: bool = ..., jobs: Optional[int] = ...,
+            session: Optional[int] = ..., db: Optional[str] = ...) -> Comparison: ...
+def compare_git(repo: str | bytes | Any, old_rev: str, new_rev: str, *,
+                language: Optional[str] = ..., comment: Optional[str] = ...,
+                begin: Optional[str] = ..., end: Optional[str] = ..., threshold: int = ...,
+                type: int = ..., legacy: bool = ..., jobs: Optional[int] = ...,
+                session: Optional[int] = ..., db: Optional[str] = ...) -> Comparison: ...
+def count(path: str | bytes | Any, *, language: Optional[str] = ..., comment: Optional[str] = ...,
+          begin: Optional[str] = ..., end: Optional[str] = ...) -> CountResult: ...
