@@ -204,7 +204,7 @@ void BlobReader::skip(size_t count, const std::u16string& path) {
   }
 }
 
-std::vector<char> BlobReader::read(const std::string& id, const std::u16string& path) {
+FileBytes BlobReader::read(const std::string& id, const std::u16string& path) {
   if (!writeAll(toGit_.get(), id + "\n")) {
     raise(kPathFileAccessError, utf16ToUtf8(path) + ": git cat-file ended early");
   }
@@ -218,16 +218,15 @@ std::vector<char> BlobReader::read(const std::string& id, const std::u16string& 
     raise(kFileNotFound, utf16ToUtf8(path));
   }
   uint64_t left = size;
-  std::vector<char> bytes =
-      readWholeFile(size, physicalMemory(), path, [&](char* into, size_t most) {
-        if (left == 0) return size_t{0};
-        const size_t n = readSome(into, static_cast<size_t>(std::min<uint64_t>(most, left)));
-        if (n == 0 && left > 0) {
-          raise(kPathFileAccessError, utf16ToUtf8(path) + ": git cat-file ended early");
-        }
-        left -= n;
-        return n;
-      });
+  FileBytes bytes = readWholeFile(size, physicalMemory(), path, [&](char* into, size_t most) {
+    if (left == 0) return size_t{0};
+    const size_t n = readSome(into, static_cast<size_t>(std::min<uint64_t>(most, left)));
+    if (n == 0 && left > 0) {
+      raise(kPathFileAccessError, utf16ToUtf8(path) + ": git cat-file ended early");
+    }
+    left -= n;
+    return n;
+  });
   skip(1, path);  // the newline after the contents
   return bytes;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_descriptor_posix.hpp"
+#include "platform/text_file.hpp"
 
 namespace cvn::cli {
 
@@ -35,7 +36,7 @@ class BlobReader {
 
   // The blob's bytes; path names it in errors (53 when git does not have it, 7 when it
   // cannot fit in memory, 75 when git fails).
-  std::vector<char> read(const std::string& id, const std::u16string& path);
+  FileBytes read(const std::string& id, const std::u16string& path);
 
  private:
   // Up to most bytes of what git wrote, at least one; 0 when it has ended.

@@ -105,7 +105,7 @@ std::string GitTrees::add(const std::string& revision) {
     BlobReader reader(repository_);
     std::unordered_map<std::string, std::string> targets;
     for (const auto& [path, id] : links) {
-      const std::vector<char> text = reader.read(id, utf8ToUtf16(path));
+      const FileBytes text = reader.read(id, utf8ToUtf16(path));
       targets.emplace(path, std::string(text.begin(), text.end()));
     }
     for (const auto& [path, id] : links) {

@@ -193,7 +193,7 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
-std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
+std::optional<FileBytes> readFileIfPresent(const std::u16string& path) {
   const auto native = nativePath(path);
   if (!native) raise(kFileNotFound, detail(path));
   // Non-blocking, so that opening a FIFO can never hang.

@@ -76,7 +76,7 @@ class FindHandle {
 
 // A file's bytes, read whole. Nothing for a missing file or a missing folder
 // on its way when that is allowed; any other failure throws.
-std::optional<std::vector<char>> readBytes(const std::u16string& path, bool missingIsNothing) {
+std::optional<FileBytes> readBytes(const std::u16string& path, bool missingIsNothing) {
   const auto native = win32Path(path);
   if (!native) raise(kFileNotFound, detail(path));
   // Shared every way, so that a file an editor holds open can still be read.
@@ -207,7 +207,7 @@ class WindowsFileSystem final : public FileSystem {
 
 }  // namespace
 
-std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path) {
+std::optional<FileBytes> readFileIfPresent(const std::u16string& path) {
   return readBytes(path, true);
 }
 

@@ -1,10 +1,34 @@
 #pragma once
 
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace cvn {
+
+// Leaves the chars a resize adds as they are: a buffer that a read fills next need not be
+// zeroed first.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  template <typename U>
+  void construct(U* at) noexcept {
+    ::new (static_cast<void*>(at)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* at, Args&&... args) {
+    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+  }
+};
+
+// The bytes of a file as read.
+using FileBytes = std::vector<char, UninitializedAllocator<char>>;
 
 // Calls fn(line) for each line of a text, in order. A line ends at "\n" or
 // "\r\n" (a lone "\r" stays inside its line); a last line without a terminator
@@ -33,7 +57,7 @@ std::vector<std::string_view> splitLines(std::string_view text);
 class TextLines {
  public:
   TextLines() = default;
-  explicit TextLines(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
+  explicit TextLines(FileBytes bytes) : bytes_(std::move(bytes)) {}
   TextLines(TextLines&&) noexcept = default;
   TextLines& operator=(TextLines&&) noexcept = default;
 
@@ -53,7 +77,7 @@ class TextLines {
   }
 
  private:
-  std::vector<char> bytes_;  // the views point here; moving a vector keeps its buffer
+  FileBytes bytes_;  // the views point here; moving a vector keeps its buffer
   mutable std::vector<std::string_view> lines_;
   mutable bool split_ = false;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/error.hpp"
+#include "platform/text_file.hpp"
 #include "platform/utf.hpp"
 
 namespace cvn {
@@ -18,10 +19,10 @@ namespace cvn {
 // that cannot fit in memory is refused by name (7) before anything is
 // allocated (its path named); one that grows while it is read is followed to its end.
 template <typename ReadSome>
-std::vector<char> readWholeFile(uint64_t size, uint64_t memory, const std::u16string& path,
-                                ReadSome readSome) {
+FileBytes readWholeFile(uint64_t size, uint64_t memory, const std::u16string& path,
+                        ReadSome readSome) {
   if (size >= memory) raise(kOutOfMemory, utf16ToUtf8(path));
-  std::vector<char> bytes;
+  FileBytes bytes;
   try {
     // One byte more than the size, so that the end shows without another read.
     bytes.resize(static_cast<size_t>(size) + 1);
@@ -49,6 +50,6 @@ std::vector<char> readWholeFile(uint64_t size, uint64_t memory, const std::u16st
 // The bytes of the file at path, read whole as above: the one reader of file
 // contents. Nothing when no such file exists (it, or a folder on its way, is
 // missing); every other failure throws as FileSystem::readTextFile does.
-std::optional<std::vector<char>> readFileIfPresent(const std::u16string& path);
+std::optional<FileBytes> readFileIfPresent(const std::u16string& path);
 
 }  // namespace cvn

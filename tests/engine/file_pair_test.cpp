@@ -18,7 +18,7 @@ struct TwoFiles final : FileSystem {
   std::string one, two;
   TextLines readTextFile(const std::u16string& path) override {
     const std::string& text = path == u"/1" ? one : two;
-    return TextLines(std::vector<char>(text.begin(), text.end()));
+    return TextLines(FileBytes(text.begin(), text.end()));
   }
   FolderListing listFolder(const std::u16string&) override { return {}; }
   bool fileExists(const std::u16string&) override { return true; }
