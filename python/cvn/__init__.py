@@ -1,7 +1,7 @@
 """Measures how the source code of a project changed between two versions.
 
-compare() and compare_git() compare two trees as `cvn compare` does, count() counts one
-file as `cvn count` does, and Corvane and Corvane_old are the comparer classes with the
+compare() and compare_git() compare two trees as `cvn compare` does, count() counts files
+and folders as `cvn count` does, and Corvane and Corvane_old are the comparer classes with the
 methods of their automation interface. The GIL is released while files are compared.
 """
 
@@ -72,10 +72,12 @@ def compare_git(repo, old_rev, new_rev, **options):
     return Comparison(_cvn.compare(None, None, git, _options(**options)))
 
 
-def count(path, *, language=None, comment=None, begin=None, end=None):
-    """The lines of one file as `cvn count` gives them: a dict of file, language, total,
-    comment, blank and code. The language is the file name's unless given (or markers)."""
-    return _cvn.count(os.fsencode(path), language, comment, begin, end)
+def count(*paths, language=None, comment=None, begin=None, end=None):
+    """The lines of files and folders by language, as `cvn count --format json` gives them: a
+    dict of "languages" (a dict per language: language, key, files, total, comment, blank,
+    code), their "total" and "unknown_files" (files under the folders of no language). Each
+    file's language is its name's (or #! line's) unless given, or markers are."""
+    return _cvn.count([os.fsencode(path) for path in paths], language, comment, begin, end)
 
 
 

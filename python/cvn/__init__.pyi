@@ -51,13 +51,21 @@ class LanguageRow(TypedDict):
     blank_old: int
     blank_new: int
 
-class CountResult(TypedDict):
-    file: str
-    language: Optional[str]
+class CountTotal(TypedDict):
+    files: int
     total: int
     comment: int
     blank: int
     code: int
+
+class CountLanguage(CountTotal):
+    language: str
+    key: Optional[str]
+
+class CountResult(TypedDict):
+    languages: list[CountLanguage]
+    total: CountTotal
+    unknown_files: int
 
 class Comparison:
     old: str
@@ -77,5 +85,5 @@ def compare_git(repo: str | bytes | Any, old_rev: str, new_rev: str, *,
                 begin: Optional[str] = ..., end: Optional[str] = ..., threshold: int = ...,
                 type: int = ..., legacy: bool = ..., jobs: Optional[int] = ...,
                 session: Optional[int] = ..., db: Optional[str] = ...) -> Comparison: ...
-def count(path: str | bytes | Any, *, language: Optional[str] = ..., comment: Optional[str] = ...,
+def count(*paths: str | bytes | Any, language: Optional[str] = ..., comment: Optional[str] = ...,
           begin: Optional[str] = ..., end: Optional[str] = ...) -> CountResult: ...

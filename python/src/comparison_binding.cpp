@@ -13,6 +13,7 @@
 #include "bindings.hpp"
 #include "compare/tree_comparison.hpp"
 #include "component/corvane.hpp"
+#include "count/count_paths.hpp"
 #include "languages/language_table.hpp"
 #include "platform/error.hpp"
 #include "platform/utf.hpp"
@@ -219,42 +220,42 @@ py::dict toPython(const Result& result, bool legacy) {
   return out;
 }
 
-py::dict count(const std::string& file, const std::optional<std::string>& language,
+py::dict countRow(const cli::CountRow& row, bool named) {
+  py::dict out;
+  if (named) {
+    out["language"] = row.label;
+    out["key"] = row.key ? py::object(py::str(*row.key)) : py::object(py::none());
+  }
+  out["files"] = row.files;
+  out["total"] = row.total;
+  out["comment"] = row.comment;
+  out["blank"] = row.blank;
+  out["code"] = row.code;
+  return out;
+}
+
+// As cvn count --format json gives it.
+py::dict count(const std::vector<std::string>& paths, const std::optional<std::string>& language,
                const std::optional<std::string>& comment, const std::optional<std::string>& begin,
                const std::optional<std::string>& end) {
-  std::optional<size_t> index;
-  if (language) {
-    index = languageIndex(*language);
-  } else if (!comment && !begin && !end) {
-    // As cvn count: with no markers every line would be code, so the name must tell.
-    index = cli::languageOfFileName(file.substr(file.find_last_of('/') + 1));
-    if (!index) raise(kInvalidArgument, fmt::format("{}: no known language", file));
-  }
-  Corvane counter;
-  ComparerState& settings = counter.state();
-  if (index) {
-    const cli::Language& entry = cli::languages()[*index];
-    settings.commentChar = utf8ToUtf16(entry.comment);
-    settings.multiBegComm = utf8ToUtf16(entry.begin);
-    settings.multiEndComm = utf8ToUtf16(entry.end);
-  }
-  if (comment) settings.commentChar = utf8ToUtf16(*comment);
-  if (begin) settings.multiBegComm = utf8ToUtf16(*begin);
-  if (end) settings.multiEndComm = utf8ToUtf16(*end);
-  PhysicalCounts counts;
+  cli::CountRequest request;
+  request.paths = paths;
+  if (language) request.language = languageIndex(*language);
+  request.comment = comment;
+  request.begin = begin;
+  request.end = end;
+  cli::CountReport report;
   {
     py::gil_scoped_release released;
     const std::shared_lock lock(fileSystemLock());
-    counts = counter.countFile(utf8ToUtf16(file));
+    report = cli::countPaths(request);
   }
+  py::list languages;
+  for (const cli::CountRow& row : report.rows) languages.append(countRow(row, true));
   py::dict out;
-  out["file"] = text(file);
-  out["language"] = index ? py::object(py::str(std::string(cli::languages()[*index].key)))
-                          : py::object(py::none());
-  out["total"] = counts.total;
-  out["comment"] = counts.comment;
-  out["blank"] = counts.blank;
-  out["code"] = counts.code;
+  out["languages"] = languages;
+  out["total"] = countRow(report.total, false);
+  out["unknown_files"] = report.unknownFiles;
   return out;
 }
 
@@ -287,7 +288,7 @@ void bindComparison(py::module_& module) {
       .def_readwrite("jobs", &Options::jobs)
       .def_readwrite("session", &Options::session)
       .def_readwrite("db", &Options::db);
-  module.def("count", &count, py::arg("file"), py::arg("language"), py::arg("comment"),
+  module.def("count", &count, py::arg("paths"), py::arg("language"), py::arg("comment"),
              py::arg("begin"), py::arg("end"));
   module.def("language_keys", [] {
     std::vector<std::string> keys;
