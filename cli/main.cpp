@@ -64,6 +64,12 @@ int runCvn(int argc, char** argv) {
       return fail(cvn::cli::escapeControls("cvn: no command \"" + app.remaining().front() +
                                            "\" (cvn --help lists them)"));
     }
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr) {
+      // Most often a second value after an option that takes one ("--match *.c *.h A B").
+      return fail(cvn::cli::escapeControls(
+          std::string("cvn: ") + e.what() +
+          " (an option takes one value: repeat the option or join its values with commas)"));
+    }
     return fail(cvn::cli::escapeControls(std::string("cvn: ") + e.what()));
   }
   for (size_t k = 0; k < commands.size(); ++k) {

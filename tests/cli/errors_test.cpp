@@ -69,6 +69,7 @@ TEST(Errors, OneLineNamingWhatIsAtFaultAndNothingWritten) {
        "cvn: cannot open database ",
        "postgres://127.0.0.1:1/x"},
       {{"compare", "old"}, "cvn: ", "new"},
+      {{"compare", "--match", "*.c", "*.h", "old", "new"}, "cvn: ", "join its values with commas"},
       {{"compare", "old", "new", "--lang", "klingon"}, "cvn: --lang", "klingon"},
       {{"compare", "old", "new", "--lang-for", "c=klingon"},
        "cvn: --lang-for c=klingon",
