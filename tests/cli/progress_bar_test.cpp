@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "compare/run_bytes.hpp"
+#include "support/temp_dir.hpp"
+
 namespace cvn::test {
 namespace {
 
@@ -28,6 +31,26 @@ TEST(ProgressBar, AdvancesByBytesWhenKnown) {
     ::close(fds[0]);
     EXPECT_NE(std::string(text).find(c.shown), std::string::npos) << text;
   }
+}
+
+// A pair weighs both its files, a file on one side its own bytes.
+TEST(ProgressBar, RunBytesWeighPairsAndSingleFiles) {
+  TempDir dir;
+  dir.write("o/a.c", "12345");
+  dir.write("n/a.c", "123");
+  dir.write("o/gone.c", "1");
+  dir.write("n/new.c", "12");
+  cli::RunPlan plan;
+  plan.runs.push_back({"C",
+                       "c",
+                       {},
+                       {dir.u16("o/a.c"), dir.u16("o/gone.c")},
+                       {dir.u16("n/a.c"), dir.u16("n/new.c")}});
+  const cli::RunBytes bytes(plan, dir.u16("o"), dir.u16("n"));
+  EXPECT_EQ(bytes.total(0), 11u);
+  EXPECT_EQ(bytes.ofFile(dir.u16("o/a.c")), 8u);
+  EXPECT_EQ(bytes.ofFile(dir.u16("o/gone.c")), 1u);
+  EXPECT_EQ(bytes.ofFile(dir.u16("n/new.c")), 2u);
 }
 
 }  // namespace
