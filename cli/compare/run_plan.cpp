@@ -11,13 +11,13 @@ namespace {
 // that no language claims.
 std::vector<std::u16string> sortByLanguage(const std::vector<std::u16string>& files,
                                            std::vector<std::vector<std::u16string>>& buckets,
-                                           const LanguageOverrides& overrides) {
+                                           const FileLanguages& languages) {
   std::vector<std::u16string> unknown;
-  for (const std::u16string& file : files) {
-    if (const auto language = languageOfPath(file, overrides)) {
-      buckets[*language].push_back(file);
+  for (size_t k = 0; k < files.size(); ++k) {
+    if (const auto language = languages.at(k)) {
+      buckets[*language].push_back(files[k]);
     } else {
-      unknown.push_back(file);
+      unknown.push_back(files[k]);
     }
   }
   return unknown;
@@ -50,15 +50,30 @@ Markers languageMarkers(size_t language) {
   return {fromUtf8(entry.comment), fromUtf8(entry.begin), fromUtf8(entry.end)};
 }
 
+FileLanguages languagesOf(const std::vector<std::u16string>& files,
+                          const LanguageOverrides& overrides) {
+  FileLanguages found;
+  found.reserve(files.size());
+  for (const std::u16string& file : files) found.push_back(languageOfPath(file, overrides));
+  return found;
+}
+
 RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
                        const std::vector<std::u16string>& newFiles,
                        const LanguageOverrides& overrides) {
+  return planByLanguage(oldFiles, newFiles, languagesOf(oldFiles, overrides),
+                        languagesOf(newFiles, overrides));
+}
+
+RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
+                       const std::vector<std::u16string>& newFiles,
+                       const FileLanguages& oldLanguages, const FileLanguages& newLanguages) {
   const size_t count = languages().size();
   std::vector<std::vector<std::u16string>> oldBuckets(count);
   std::vector<std::vector<std::u16string>> newBuckets(count);
   RunPlan plan;
-  plan.unknownOldFiles = sortByLanguage(oldFiles, oldBuckets, overrides);
-  plan.unknownNewFiles = sortByLanguage(newFiles, newBuckets, overrides);
+  plan.unknownOldFiles = sortByLanguage(oldFiles, oldBuckets, oldLanguages);
+  plan.unknownNewFiles = sortByLanguage(newFiles, newBuckets, newLanguages);
   plan.unknownOld = static_cast<int64_t>(plan.unknownOldFiles.size());
   plan.unknownNew = static_cast<int64_t>(plan.unknownNewFiles.size());
   for (size_t k = 0; k < count; ++k) {

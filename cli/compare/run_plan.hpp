@@ -40,12 +40,20 @@ struct RunPlan {
 std::optional<size_t> languageOfPath(const std::u16string& path,
                                      const LanguageOverrides& overrides);
 
+// The language of each file of a listing, in its order, as languageOfPath gives it.
+using FileLanguages = std::vector<std::optional<size_t>>;
+FileLanguages languagesOf(const std::vector<std::u16string>& files,
+                          const LanguageOverrides& overrides = {});
+
 // One run per language of the table that has a file on either side, in table order, each
-// with the files languageOfPath gives it, in listing order. Files of no language are only
-// counted.
+// with the files of that language, in listing order. Files of no language are only counted.
 RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
                        const std::vector<std::u16string>& newFiles,
                        const LanguageOverrides& overrides = {});
+// The same with the languages found already (languagesOf of each listing).
+RunPlan planByLanguage(const std::vector<std::u16string>& oldFiles,
+                       const std::vector<std::u16string>& newFiles,
+                       const FileLanguages& oldLanguages, const FileLanguages& newLanguages);
 
 // One run with every file.
 RunPlan planSingleRun(std::string label, std::optional<std::string> languageKey, Markers markers,

@@ -73,13 +73,19 @@ TreeComparison::TreeComparison(ComparisonRequest request) : request_(std::move(r
     shownOld_ = utf16ToUtf8(settings_.oldRoot);
     shownNew_ = utf16ToUtf8(settings_.newRoot);
   }
-  // Both trees are walked at once; a failure is that of the first tree that fails.
+  // Both trees are walked at once, and their files' languages found, which reads the "#!"
+  // line of every name without an extension; a failure is that of the first tree that fails.
+  const bool byLanguage =
+      !request_.language && !request_.comment && !request_.begin && !request_.end;
   std::vector<std::u16string> listings[2];
+  FileLanguages found[2];
   settings_.pool->forEachInOrder(2, [&](size_t k) -> WorkPool::Finish {
     listings[k] = listTree(k == 0 ? settings_.oldRoot : settings_.newRoot, request_.filter);
+    if (byLanguage) found[k] = languagesOf(listings[k], request_.languageFor);
     return {};
   });
-  plan_ = makePlan(std::move(listings[0]), std::move(listings[1]));
+  plan_ = byLanguage ? planByLanguage(listings[0], listings[1], found[0], found[1])
+                     : makePlan(std::move(listings[0]), std::move(listings[1]));
 
   // Renamed files are listed under their new names and read from their old places.
   if (request_.renames) {
@@ -98,10 +104,6 @@ TreeComparison::~TreeComparison() = default;
 RunPlan TreeComparison::makePlan(std::vector<std::u16string> oldFiles,
                                  std::vector<std::u16string> newFiles) const {
   const auto& r = request_;
-  if (!r.language && !r.comment && !r.begin && !r.end) {
-    return planByLanguage(oldFiles, newFiles, r.languageFor);
-  }
-
   Markers markers = r.language ? languageMarkers(*r.language) : Markers{};
   if (r.comment) markers.comment = utf8ToUtf16(*r.comment);
   if (r.begin) markers.begin = utf8ToUtf16(*r.begin);

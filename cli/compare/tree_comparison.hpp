@@ -106,6 +106,7 @@ class TreeComparison {
                          const std::function<void()>& beforeCommit = {}) const;
 
  private:
+  // The one run of every file, with the language or markers given.
   RunPlan makePlan(std::vector<std::u16string> oldFiles,
                    std::vector<std::u16string> newFiles) const;
   std::vector<RenameRecord> renameRecords(size_t run, int32_t sessionId, int64_t runId) const;
