@@ -7,12 +7,8 @@ from ._errors import (Error as Error, FileError as FileError,
                       InvalidValueError as InvalidValueError,
                       NumberOverflowError as NumberOverflowError)
 
-class FileRow(TypedDict):
-    path: str
-    old_path: Optional[str]
-    language: Optional[str]
-    status: str
-    session: Optional[int]
+class SplitCounts(TypedDict):
+    """Code and comment lines; None from the legacy comparer, which does not split them."""
     code_same: Optional[int]
     code_changed: Optional[int]
     code_deleted: Optional[int]
@@ -21,6 +17,13 @@ class FileRow(TypedDict):
     comment_changed: Optional[int]
     comment_deleted: Optional[int]
     comment_new: Optional[int]
+
+class FileRow(SplitCounts):
+    path: str
+    old_path: Optional[str]
+    language: Optional[str]
+    status: str
+    session: Optional[int]
     all_same: Optional[int]
     all_changed: Optional[int]
     all_deleted: Optional[int]
@@ -28,7 +31,7 @@ class FileRow(TypedDict):
     blank_old: Optional[int]
     blank_new: Optional[int]
 
-class LanguageRow(TypedDict):
+class LanguageRow(SplitCounts):
     language: str
     key: Optional[str]
     session: int
@@ -36,14 +39,6 @@ class LanguageRow(TypedDict):
     files_modified: int
     files_new: int
     files_deleted: int
-    code_same: Optional[int]
-    code_changed: Optional[int]
-    code_deleted: Optional[int]
-    code_new: Optional[int]
-    comment_same: Optional[int]
-    comment_changed: Optional[int]
-    comment_deleted: Optional[int]
-    comment_new: Optional[int]
     all_same: int
     all_changed: int
     all_deleted: int
