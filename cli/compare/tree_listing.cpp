@@ -44,9 +44,13 @@ std::vector<std::u16string> listTree(const std::u16string& root, const FileFilte
   while (!pending.empty()) {
     FolderListing folder = fs.listFolder(pending.back());
     pending.pop_back();
+    // Most walks choose files by folder alone: then no file's path is looked at.
+    const bool byFile = !filter.match.empty() || !filter.exclude.empty() || ignored;
     for (std::u16string& file : folder.files) {
-      const std::string path = pathAfterRoot(file, root);
-      if (!filter.keepsFile(path) || (ignored && ignored->file(path))) continue;
+      if (byFile) {
+        const std::string path = pathAfterRoot(file, root);
+        if (!filter.keepsFile(path) || (ignored && ignored->file(path))) continue;
+      }
       if (const char* reason = whyNotListable(file)) {
         raise(kInvalidArgument, utf16ToUtf8(file) + " cannot be listed: " + reason);
       }
