@@ -26,26 +26,38 @@ struct ClassifiedFile {
   CategoryLines code;
 };
 
-// text: all the lines come from it, when known.
-ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteMarkers& markers,
-                            std::optional<std::string_view> text) {
-  if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
-  LineClassifier<char> classifier(markers);
-  if (text) classifier.useText(*text);
+// Puts each line in its category, or counts it there when blank.
+struct Categorizer {
   ClassifiedFile file;
-  // Most lines are code: one allocation rather than a doubling vector's slack.
-  file.code.lines.reserve(lines.size());
-  bool inMultiComm = false;
-  for (std::string_view line : lines) {
-    const auto [comment, blank] = classifier.classify(line, inMultiComm);
-    CategoryLines& category = comment ? file.comment : file.code;
-    if (blank) {
+  void add(std::string_view line, LineClassifier<char>::Classification c) {
+    CategoryLines& category = c.comment ? file.comment : file.code;
+    if (c.blank) {
       ++category.blank;
     } else {
       category.lines.push_back(line);
     }
   }
-  return file;
+};
+
+ClassifiedFile classifyFile(std::span<const std::string_view> lines, const ByteMarkers& markers) {
+  if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
+  LineClassifier<char> classifier(markers);
+  Categorizer sorted;
+  bool inMultiComm = false;
+  for (std::string_view line : lines) sorted.add(line, classifier.classify(line, inMultiComm));
+  return std::move(sorted.file);
+}
+
+ClassifiedFile classifyText(std::string_view text, const ByteMarkers& markers) {
+  LineClassifier<char> classifier(markers);
+  Categorizer sorted;
+  int64_t lines = 0;
+  classifier.classifyLines(text, [&](std::string_view line, auto c) {
+    ++lines;
+    sorted.add(line, c);
+  });
+  if (lines > INT32_MAX) raise(kOverflow);
+  return std::move(sorted.file);
 }
 
 CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& two,
@@ -80,13 +92,8 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
 // alone, without the line lists that pairing needs.
 FilePairCounts unchangedFile(std::string_view text, const ByteMarkers& markers) {
   LineClassifier<char> classifier(markers);
-  classifier.useText(text);
   int64_t counted[2][2] = {};  // [comment][blank]
-  bool inMultiComm = false;
-  forEachLine(text, [&](std::string_view line) {
-    const auto [comment, blank] = classifier.classify(line, inMultiComm);
-    ++counted[comment][blank];
-  });
+  classifier.classifyLines(text, [&](std::string_view, auto c) { ++counted[c.comment][c.blank]; });
   if (counted[0][0] + counted[0][1] + counted[1][0] + counted[1][1] > INT32_MAX) raise(kOverflow);
   const auto category = [&counted](bool comment) {
     CategoryCounts counts;
@@ -117,26 +124,10 @@ std::u16string nameAfterRoot(const std::u16string& path, const std::u16string& r
 
 namespace {
 
-// Each list is let go once classified, when the caller hands it over: the
-// pairing of a large pair needs the room.
-template <typename Lines>
-FilePairCounts compareLineLists(Lines one, Lines two, const ComparerState& state,
-                                std::optional<std::string_view> textOne = {},
-                                std::optional<std::string_view> textTwo = {}) {
-  const ByteMarkers markers =
-      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
-  // Each file starts outside a multi-line comment: the new file's counts never
-  // depend on how the old file ends.
-  const ClassifiedFile classifiedOne = classifyFile(one, markers, textOne);
-  if (std::equal(one.begin(), one.end(), two.begin(), two.end())) {
-    // Unchanged files: every line pairs with its own copy in the identical pass.
-    return {unchangedCategory(classifiedOne.comment), unchangedCategory(classifiedOne.code)};
-  }
-  one = Lines();
-  const ClassifiedFile classifiedTwo = classifyFile(two, markers, textTwo);
-  two = Lines();
-  return {compareCategory(classifiedOne.comment, classifiedTwo.comment, state),
-          compareCategory(classifiedOne.code, classifiedTwo.code, state)};
+FilePairCounts compareClassified(const ClassifiedFile& one, const ClassifiedFile& two,
+                                 const ComparerState& state) {
+  return {compareCategory(one.comment, two.comment, state),
+          compareCategory(one.code, two.code, state)};
 }
 
 }  // namespace
@@ -144,22 +135,30 @@ FilePairCounts compareLineLists(Lines one, Lines two, const ComparerState& state
 FilePairCounts compareLines(std::span<const std::string_view> linesOne,
                             std::span<const std::string_view> linesTwo,
                             const ComparerState& state) {
-  return compareLineLists(linesOne, linesTwo, state);
+  const ByteMarkers markers =
+      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
+  // Each file starts outside a multi-line comment: the new file's counts never
+  // depend on how the old file ends.
+  const ClassifiedFile one = classifyFile(linesOne, markers);
+  if (std::equal(linesOne.begin(), linesOne.end(), linesTwo.begin(), linesTwo.end())) {
+    // Unchanged files: every line pairs with its own copy in the identical pass.
+    return {unchangedCategory(one.comment), unchangedCategory(one.code)};
+  }
+  return compareClassified(one, classifyFile(linesTwo, markers), state);
 }
 
 FilePairResult countFilePair(const ComparerState& settings, const std::u16string& strRootDir,
                              const std::u16string& fileOne, const std::u16string& fileTwo) {
   FileSystem& fs = FileSystem::current();
-  TextLines textOne = fs.readTextFile(fileOne);
-  TextLines textTwo = fs.readTextFile(fileTwo);
+  const TextLines textOne = fs.readTextFile(fileOne);
+  const TextLines textTwo = fs.readTextFile(fileTwo);
+  const ByteMarkers markers =
+      byteMarkers(settings.commentChar, settings.multiBegComm, settings.multiEndComm);
   if (textOne.text() == textTwo.text()) {
-    return {unchangedFile(textOne.text(), byteMarkers(settings.commentChar, settings.multiBegComm,
-                                                      settings.multiEndComm)),
-            nameAfterRoot(fileOne, strRootDir), true};
+    return {unchangedFile(textOne.text(), markers), nameAfterRoot(fileOne, strRootDir), true};
   }
-  const std::string_view bytesOne = textOne.text();
-  const std::string_view bytesTwo = textTwo.text();
-  return {compareLineLists(textOne.takeLines(), textTwo.takeLines(), settings, bytesOne, bytesTwo),
+  return {compareClassified(classifyText(textOne.text(), markers),
+                            classifyText(textTwo.text(), markers), settings),
           nameAfterRoot(fileOne, strRootDir)};
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "engine/string_array.hpp"
+#include "platform/text_file.hpp"
 
 namespace cvn {
 
@@ -53,9 +56,11 @@ class LineClassifier {
     bool blank;
   };
 
-  bool isBlank(std::basic_string_view<CharT> line);
+  bool isBlank(std::basic_string_view<CharT> line) { return normalizeLine(line, scratch_).empty(); }
   // Reads and updates inMultiComm as the line demands.
-  bool isComment(std::basic_string_view<CharT> line, bool& inMultiComm);
+  bool isComment(std::basic_string_view<CharT> line, bool& inMultiComm) {
+    return isCommentNormalized(normalizeLine(line, scratch_), inMultiComm);
+  }
   // Both tests on one normalisation of the line.
   Classification classify(std::basic_string_view<CharT> line, bool& inMultiComm);
   // Tells the classifier the whole text its lines come from: a text without tabs spares
@@ -63,6 +68,11 @@ class LineClassifier {
   void useText(std::basic_string_view<CharT> text) {
     tabsPossible_ = text.find(CharT('\t')) != std::basic_string_view<CharT>::npos;
   }
+  // classify(line) for each line of a file's bytes, split as forEachLine splits them, the
+  // first one outside a comment: fn(line, classification). The same answers, with a marker
+  // looked for only in the lines that hold its first character.
+  template <typename Fn>
+  void classifyLines(std::string_view text, Fn fn);
 
  private:
   bool isCommentNormalized(std::basic_string_view<CharT> s, bool& inMultiComm) const;
@@ -72,13 +82,183 @@ class LineClassifier {
   bool tabsPossible_ = true;
 };
 
+namespace detail {
+
+template <typename CharT>
+using View = std::basic_string_view<CharT>;
+
+// Where the first character other than a space is, or the size. File bytes go
+// eight at a time: most lines of code start with a run of indentation.
+template <typename CharT>
+size_t skipSpaces(View<CharT> s) {
+  size_t i = 0;
+  if constexpr (sizeof(CharT) == 1 && std::endian::native == std::endian::little) {
+    for (; i + 8 <= s.size(); i += 8) {
+      uint64_t word;
+      std::memcpy(&word, s.data() + i, 8);
+      const uint64_t other = word ^ 0x2020202020202020u;
+      if (other != 0) return i + static_cast<size_t>(std::countr_zero(other) / 8);
+    }
+  }
+  while (i < s.size() && s[i] == CharT(' ')) ++i;
+  return i;
+}
+
+// The first occurrence of a non-empty needle in s, or npos. In file bytes the
+// first character is found with memchr and the rest compared in place, which
+// is the common case of a two-character marker.
+template <typename CharT>
+size_t find(View<CharT> s, View<CharT> needle) {
+  if constexpr (sizeof(CharT) == 1) {
+    if (needle.size() > s.size()) return View<CharT>::npos;
+    const char* at = s.data();
+    const char* last = s.data() + (s.size() - needle.size());
+    while (at <= last) {
+      at = static_cast<const char*>(std::memchr(at, needle[0], static_cast<size_t>(last - at) + 1));
+      if (at == nullptr) break;
+      size_t k = 1;
+      while (k < needle.size() && at[k] == needle[k]) ++k;
+      if (k == needle.size()) return static_cast<size_t>(at - s.data());
+      ++at;
+    }
+    return View<CharT>::npos;
+  } else {
+    return s.find(needle);
+  }
+}
+
+// 1-based position of the first occurrence, 0 when absent. An empty marker
+// stands at position 1 of any non-empty line.
+template <typename CharT>
+size_t position(View<CharT> s, const Marker<CharT>& marker) {
+  if (s.empty() || !marker.canOccur) return 0;
+  if (marker.text.empty()) return 1;
+  const size_t found = find(s, View<CharT>(marker.text));
+  return found == View<CharT>::npos ? 0 : found + 1;
+}
+
+// position(s, marker) == 1, without searching the rest of the line.
+template <typename CharT>
+bool startsWith(View<CharT> s, const Marker<CharT>& marker) {
+  return !s.empty() && marker.canOccur && s.starts_with(View<CharT>(marker.text));
+}
+
+template <typename CharT>
+bool endsWith(View<CharT> s, const Marker<CharT>& marker) {
+  return marker.canOccur && s.ends_with(View<CharT>(marker.text));
+}
+
+}  // namespace detail
+
+template <typename CharT>
+template <typename Fn>
+void LineClassifier<CharT>::classifyLines(std::string_view text, Fn fn) {
+  static_assert(sizeof(CharT) == 1, "lines of file bytes");
+  useText(text);
+  bool inMultiComm = false;
+  if (tabsPossible_) {
+    forEachLine(text, [&](std::string_view line) { fn(line, classify(line, inMultiComm)); });
+    return;
+  }
+  // The first place of a character at or after the lines seen so far, found again only
+  // once a line has gone past it: one search a place, not one a line.
+  struct NextPlace {
+    int ch;  // -1: the marker has no first character that can occur
+    const char* at = nullptr;
+    bool searched = false;
+
+    bool within(const char* from, const char* to, const char* end) {
+      if (ch < 0) return false;
+      if (!searched || (at != nullptr && at < from)) {
+        at = static_cast<const char*>(std::memchr(from, ch, static_cast<size_t>(end - from)));
+        searched = true;
+      }
+      return at != nullptr && at < to;
+    }
+  };
+  const auto firstChar = [](const Marker<char>& marker) {
+    return marker.canOccur && !marker.text.empty() ? static_cast<unsigned char>(marker.text[0])
+                                                   : -1;
+  };
+  NextPlace begin{firstChar(markers_.multiBegComm)};
+  NextPlace end{firstChar(markers_.multiEndComm)};
+  // Without a first character an end marker is empty or never found: the general rule.
+  const bool endSearchable = end.ch >= 0;
+  const char* const textEnd = text.data() + text.size();
+  const char* at = text.data();
+  while (at < textEnd) {
+    const auto* newline =
+        static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(textEnd - at)));
+    const char* lineEnd = newline == nullptr ? textEnd : newline;
+    if (newline != nullptr && newline > at && newline[-1] == '\r') --lineEnd;
+    const std::string_view line(at, static_cast<size_t>(lineEnd - at));
+    const size_t first = detail::skipSpaces(line);
+    size_t last = line.size();
+    while (last > first && line[last - 1] == ' ') --last;
+    const std::string_view s = line.substr(first, last - first);
+    const char* from = s.data();
+    const char* to = s.data() + s.size();
+    bool comment;
+    if (!inMultiComm && !begin.within(from, to, textEnd)) {
+      comment = markers_.commentChar.length() >= 1 && detail::startsWith(s, markers_.commentChar);
+    } else if (inMultiComm && endSearchable && !end.within(from, to, textEnd)) {
+      comment = true;
+    } else {
+      comment = isCommentNormalized(s, inMultiComm);
+    }
+    fn(line, Classification{comment, s.empty()});
+    if (newline == nullptr) break;
+    at = newline + 1;
+  }
+}
+
+// Defined here so that the loops over a file's lines can inline them.
+template <typename CharT>
+auto LineClassifier<CharT>::classify(std::basic_string_view<CharT> line, bool& inMultiComm)
+    -> Classification {
+  std::basic_string_view<CharT> s = line;
+  if (tabsPossible_) {
+    s = normalizeLine(line, scratch_);
+  } else {
+    const size_t first = detail::skipSpaces(s);
+    size_t end = s.size();
+    while (end > first && s[end - 1] == CharT(' ')) --end;
+    s = s.substr(first, end - first);
+  }
+  return {isCommentNormalized(s, inMultiComm), s.empty()};
+}
+
+template <typename CharT>
+bool LineClassifier<CharT>::isCommentNormalized(std::basic_string_view<CharT> s,
+                                                bool& inMultiComm) const {
+  using detail::endsWith;
+  using detail::position;
+  using detail::startsWith;
+  // Each marker is looked for only when the rule below needs it: most lines
+  // are code with no begin marker, and only the start of the line matters then.
+  if (inMultiComm) {
+    if (position(s, markers_.multiEndComm) == 0) return true;
+    inMultiComm = false;
+    return endsWith(s, markers_.multiEndComm);
+  }
+  const size_t pBeg = position(s, markers_.multiBegComm);
+  if (markers_.multiBegComm.length() == 0 || pBeg == 0) {
+    return markers_.commentChar.length() >= 1 && startsWith(s, markers_.commentChar);
+  }
+  const size_t pComm = position(s, markers_.commentChar);
+  // A single-line marker before the begin marker makes the begin marker part of it.
+  if (markers_.commentChar.length() >= 1 && pComm >= 1 && pComm < pBeg) return true;
+  const size_t pEnd = position(s, markers_.multiEndComm);
+  const bool comment = pBeg == 1 && (pEnd == 0 || endsWith(s, markers_.multiEndComm));
+  // Code before a begin marker still opens the comment for the following lines.
+  if (pEnd == 0) inMultiComm = true;
+  return comment;
+}
+
 // Comment lines of indices 0 to the upper bound, the in-comment state starting
 // false; an element outside the array's bounds is the subscript-out-of-range error.
 int32_t countCommentLines(const StringArray& lines, const TextMarkers& markers);
 // Blank lines of indices 0 to the upper bound; the array is not changed.
 int32_t countBlankLines(const StringArray& lines);
-
-extern template class LineClassifier<char>;
-extern template class LineClassifier<char16_t>;
 
 }  // namespace cvn

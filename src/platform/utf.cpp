@@ -1,6 +1,7 @@
 #include "platform/utf.hpp"
 
 #include <cstdint>
+#include <cstring>
 
 namespace cvn {
 namespace {
@@ -66,18 +67,31 @@ bool isEscapedByte(char16_t ch) {
   return ch >= 0xDC80 && ch <= 0xDCFF;
 }
 
+// The end of the run of ASCII characters from `from`, looked at four at a time.
+size_t asciiRunEnd(std::u16string_view text, size_t from) {
+  size_t at = from;
+  for (; at + 4 <= text.size(); at += 4) {
+    uint64_t four;
+    std::memcpy(&four, text.data() + at, sizeof four);
+    if ((four & 0xFF80FF80FF80FF80u) != 0) break;
+  }
+  while (at < text.size() && text[at] < 0x80) ++at;
+  return at;
+}
+
 // Shared by the exact and the lossy conversion; returns false on the first
 // unmappable surrogate when lossy is false.
 bool convert(std::u16string_view text, std::string& out, bool lossy) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     // Runs of ASCII, most of any path or statement, are copied in one go.
-    size_t ascii = i;
-    while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+    size_t ascii = asciiRunEnd(text, i);
     if (ascii > i) {
       const size_t at = out.size();
       out.resize(at + (ascii - i));
-      for (size_t k = i; k < ascii; ++k) out[at + k - i] = static_cast<char>(text[k]);
+      char* to = out.data() + at;
+      const char16_t* from = text.data() + i;
+      for (size_t k = 0; k < ascii - i; ++k) to[k] = static_cast<char>(from[k]);
       i = ascii - 1;
       continue;
     }

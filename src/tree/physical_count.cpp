@@ -11,29 +11,26 @@
 
 namespace cvn {
 
-PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
-                                  const ComparerState& state) {
-  if (lines.size() > static_cast<size_t>(INT32_MAX)) raise(kOverflow);
+PhysicalCounts countPhysicalLines(std::string_view text, const ComparerState& state) {
   LineClassifier<char> classifier(
       byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm));
+  int64_t counted[3] = {};  // comment, blank, code
+  classifier.classifyLines(text, [&counted](std::string_view, auto c) {
+    ++counted[c.comment ? 0 : c.blank ? 1 : 2];
+  });
+  const int64_t total = counted[0] + counted[1] + counted[2];
+  if (total > INT32_MAX) raise(kOverflow);
   PhysicalCounts counts;
-  counts.total = static_cast<int32_t>(lines.size());
-  bool inMultiComm = false;
-  for (std::string_view line : lines) {
-    const auto [comment, blank] = classifier.classify(line, inMultiComm);
-    if (comment) {
-      ++counts.comment;
-    } else if (blank) {
-      ++counts.blank;
-    }
-  }
-  counts.code = counts.total - counts.blank - counts.comment;
+  counts.total = static_cast<int32_t>(total);
+  counts.comment = static_cast<int32_t>(counted[0]);
+  counts.blank = static_cast<int32_t>(counted[1]);
+  counts.code = static_cast<int32_t>(counted[2]);
   return counts;
 }
 
 PhysicalCounts countFile(const ComparerState& state, const std::u16string& fileToCount) {
   const TextLines text = FileSystem::current().readTextFile(fileToCount);
-  return countPhysicalLines(text.lines(), state);
+  return countPhysicalLines(text.text(), state);
 }
 
 std::u16string physicalCountOnly(ComparerState& state, const std::u16string& strDirRoot,

@@ -21,8 +21,8 @@ struct PhysicalCounts {
   friend bool operator==(const PhysicalCounts&, const PhysicalCounts&) = default;
 };
 
-PhysicalCounts countPhysicalLines(std::span<const std::string_view> lines,
-                                  const ComparerState& state);
+// The lines of a file's bytes, split as forEachLine splits them.
+PhysicalCounts countPhysicalLines(std::string_view text, const ComparerState& state);
 
 // The situations of physicalCountOnly.
 enum FileType : int16_t { kCountedFile = 0, kNewFile = 1, kDeletedFile = 2 };
