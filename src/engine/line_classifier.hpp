@@ -180,6 +180,7 @@ void LineClassifier<CharT>::classifyLines(std::string_view text, Fn fn) {
     return marker.canOccur && !marker.text.empty() ? static_cast<unsigned char>(marker.text[0])
                                                    : -1;
   };
+  const int commentFirst = firstChar(markers_.commentChar);
   NextPlace begin{firstChar(markers_.multiBegComm)};
   NextPlace end{firstChar(markers_.multiEndComm)};
   // Without a first character an end marker is empty or never found: the general rule.
@@ -200,7 +201,9 @@ void LineClassifier<CharT>::classifyLines(std::string_view text, Fn fn) {
     const char* to = s.data() + s.size();
     bool comment;
     if (!inMultiComm && !begin.within(from, to, textEnd)) {
-      comment = markers_.commentChar.length() >= 1 && detail::startsWith(s, markers_.commentChar);
+      comment = commentFirst >= 0 && !s.empty() &&
+                static_cast<unsigned char>(s[0]) == commentFirst &&
+                detail::startsWith(s, markers_.commentChar);
     } else if (inMultiComm && endSearchable && !end.within(from, to, textEnd)) {
       comment = true;
     } else {
