@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 #include "support/error_number.hpp"
 
 namespace cvn {
@@ -50,6 +53,35 @@ TEST(LineClassifier, Markers) {
   EXPECT_TRUE(
       LineClassifier<char16_t>(textMarkers(u"--", u"--[[", u"]]")).isComment(u"--[[", state));
   EXPECT_TRUE(state);
+}
+
+// One pass over a file's bytes answers as each line taken on its own: random lines, mostly
+// runs of spaces, against the plain classification of text.
+TEST(LineClassifier, OnePassEqualsLineByLine) {
+  const std::string alphabet = "        !/*#a\r";
+  const std::vector<std::array<std::u16string, 3>> markerSets = {
+      {u"//", u"/*", u"*/"}, {u"#", u"", u""}, {u"!", u"*", u"/"}, {u"", u"/*", u""}};
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int k = random() % 12; k > 0; --k) {
+      for (int n = random() % 30; n > 0; --n) text += alphabet[random() % alphabet.size()];
+      text += '\n';
+    }
+    if (random() % 2 == 0) text += "a";
+    const auto& [comment, begin, end] = markerSets[random() % markerSets.size()];
+    LineClassifier<char16_t> plain(textMarkers(comment, begin, end));
+    std::vector<std::pair<bool, bool>> expected, found;
+    bool state = false;
+    forEachLine(text, [&](std::string_view line) {
+      const std::u16string wide(line.begin(), line.end());
+      expected.emplace_back(plain.isComment(wide, state), plain.isBlank(wide));
+    });
+    LineClassifier<char>(byteMarkers(comment, begin, end))
+        .classifyLines(text,
+                       [&](std::string_view, auto c) { found.emplace_back(c.comment, c.blank); });
+    ASSERT_EQ(found, expected) << text;
+  }
 }
 
 // Indices 0 to the upper bound, each call starting outside a comment.

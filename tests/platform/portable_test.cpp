@@ -21,13 +21,15 @@ TEST(Codepage, OneToOne) {
 
 // Bytes that are no UTF-8 become U+DC80-U+DCFF and back; other lone surrogates have no bytes.
 TEST(Utf, EveryByteStringSurvives) {
-  const std::string valid = "a\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80";
-  EXPECT_EQ(utf8ToUtf16(valid + "\xFF"), u"a\u0080\u07FF\u0800\uFFFF\U00010000\xDCFF");
+  const std::string valid =
+      "a\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+  EXPECT_EQ(utf8ToUtf16(valid + "\xFF"), u"a\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\xDCFF");
   const std::string invalid = "\xC3(\xED\xA0\x80\xC0\xAF\xF4\x90\x80\x80\xE2\x82";
   for (const std::string& bytes : {valid, invalid}) {
     EXPECT_EQ(utf16ToUtf8Exact(utf8ToUtf16(bytes)), bytes);
   }
-  EXPECT_TRUE(!utf16ToUtf8Exact(u"a\xD800") && hasUnmappableSurrogate(u"\xDC10"));
+  EXPECT_TRUE(!utf16ToUtf8Exact(u"a\xD800") && hasUnmappableSurrogate(u"\xDC10") &&
+              hasUnmappableSurrogate(u"\xDFFF"));
   EXPECT_EQ(utf16ToUtf8(u"a\xD800\U0001F600"), "a\xEF\xBF\xBD\xF0\x9F\x98\x80");
 }
 
