@@ -1,8 +1,8 @@
-// The file pair comparison on random bytes, current and legacy: the fast pairing gives
-// exactly what the literal search gives. The same bytes, as a table of byte-count vectors,
-// check every scan kernel against the portable one.
-// Input: a threshold, a marker byte (a preset below 0xC0, else three markers follow), a split
-// byte (its two low bits also ask for whitespace and case folding), then the bytes of both files.
+// The file pair comparison on random bytes, current (of line lists and of whole texts) and
+// legacy: the fast pairing gives exactly what the literal search gives. The same bytes, as a table
+// of byte-count vectors, check every scan kernel against the portable one. Input: a threshold, a
+// marker byte (a preset below 0xC0, else three markers follow), a split byte (its two low bits also
+// ask for whitespace and case folding), then the bytes of both files.
 
 #include <algorithm>
 
@@ -45,15 +45,19 @@ void run(Input& in) {
   if (preset >= 0xC0) m = {in.text(3), in.text(3), in.text(3)};
   const uint8_t split = in.byte();
   const std::string_view bytes = in.rest();
-  const std::vector<std::string_view> one = splitLines(bytes.substr(0, bytes.size() * split / 255));
-  const std::vector<std::string_view> two = splitLines(bytes.substr(bytes.size() * split / 255));
+  const std::string_view bytesOne = bytes.substr(0, bytes.size() * split / 255);
+  const std::string_view bytesTwo = bytes.substr(bytes.size() * split / 255);
+  const std::vector<std::string_view> one = splitLines(bytesOne);
+  const std::vector<std::string_view> two = splitLines(bytesTwo);
   std::vector<std::u16string> textOne, textTwo;
   for (std::string_view line : one) textOne.push_back(decodeCp1252(line));
   for (std::string_view line : two) textTwo.push_back(decodeCp1252(line));
   ComparerState state{1, m.comment, m.begin, m.end, threshold};
   state.folding = {(split & 1) != 0, (split & 2) != 0};
-  CVN_FUZZ_CHECK(compareLines(one, two, state) ==
-                 test::literalCompare(textOne, textTwo, m, threshold, state.folding));
+  const FilePairCounts literal =
+      test::literalCompare(textOne, textTwo, m, threshold, state.folding);
+  CVN_FUZZ_CHECK(compareLines(one, two, state) == literal);
+  CVN_FUZZ_CHECK(compareTexts(bytesOne, bytesTwo, state) == literal);
   const LegacyCounts legacy = legacyCompareLines(one, two, state);
   // The legacy pairing compares whole lines, folded as asked.
   for (auto* text : {&textOne, &textTwo}) {

@@ -147,19 +147,26 @@ FilePairCounts compareLines(std::span<const std::string_view> linesOne,
   return compareClassified(one, classifyFile(linesTwo, markers), state);
 }
 
+FilePairCounts compareTexts(std::string_view textOne, std::string_view textTwo,
+                            const ComparerState& state) {
+  const ByteMarkers markers =
+      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm);
+  if (textOne == textTwo) return unchangedFile(textOne, markers);
+  return compareClassified(classifyText(textOne, markers), classifyText(textTwo, markers), state);
+}
+
 FilePairResult countFilePair(const ComparerState& settings, const std::u16string& strRootDir,
                              const std::u16string& fileOne, const std::u16string& fileTwo) {
   FileSystem& fs = FileSystem::current();
   const TextLines textOne = fs.readTextFile(fileOne);
   const TextLines textTwo = fs.readTextFile(fileTwo);
-  const ByteMarkers markers =
-      byteMarkers(settings.commentChar, settings.multiBegComm, settings.multiEndComm);
-  if (textOne.text() == textTwo.text()) {
-    return {unchangedFile(textOne.text(), markers), nameAfterRoot(fileOne, strRootDir), true};
-  }
-  return {compareClassified(classifyText(textOne.text(), markers),
-                            classifyText(textTwo.text(), markers), settings),
-          nameAfterRoot(fileOne, strRootDir)};
+  // Most pairs of a tree are unchanged: their bytes are compared once, here.
+  const bool identical = textOne.text() == textTwo.text();
+  return {identical ? unchangedFile(textOne.text(),
+                                    byteMarkers(settings.commentChar, settings.multiBegComm,
+                                                settings.multiEndComm))
+                    : compareTexts(textOne.text(), textTwo.text(), settings),
+          nameAfterRoot(fileOne, strRootDir), identical};
 }
 
 std::u16string compareMatchedFiles(ComparerState& state, const std::u16string& strRootDir,

@@ -35,6 +35,9 @@ struct FilePairCounts {
 // category lines pair first by identical text, then by similarity.
 FilePairCounts compareLines(std::span<const std::string_view> linesOne,
                             std::span<const std::string_view> linesTwo, const ComparerState& state);
+// The same for two files' bytes, split into lines as forEachLine splits them.
+FilePairCounts compareTexts(std::string_view textOne, std::string_view textTwo,
+                            const ComparerState& state);
 
 // compareMatchedFiles of the current comparer: reads both files, counts,
 // appends one per-file statement to the statement list and returns the report
