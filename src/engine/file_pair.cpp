@@ -91,14 +91,11 @@ CategoryCounts compareCategory(const CategoryLines& one, const CategoryLines& tw
 // The counts of a file compared with an identical copy: the classification
 // alone, without the line lists that pairing needs.
 FilePairCounts unchangedFile(std::string_view text, const ByteMarkers& markers) {
-  LineClassifier<char> classifier(markers);
-  int64_t counted[2][2] = {};  // [comment][blank]
-  classifier.classifyLines(text, [&](std::string_view, auto c) { ++counted[c.comment][c.blank]; });
-  if (counted[0][0] + counted[0][1] + counted[1][0] + counted[1][1] > INT32_MAX) raise(kOverflow);
-  const auto category = [&counted](bool comment) {
+  const LineTally tally = tallyLines(text, markers);
+  const auto category = [&tally](bool comment) {
     CategoryCounts counts;
-    counts.linesOne = counts.linesTwo = counts.same = static_cast<int32_t>(counted[comment][0]);
-    counts.blankOne = counts.blankTwo = static_cast<int32_t>(counted[comment][1]);
+    counts.linesOne = counts.linesTwo = counts.same = tally[comment][0];
+    counts.blankOne = counts.blankTwo = tally[comment][1];
     return counts;
   };
   return {category(true), category(false)};

@@ -46,6 +46,18 @@ View<CharT> normalizeLine(View<CharT> line, std::basic_string<CharT>& scratch) {
 template View<char> normalizeLine(View<char>, std::string&);
 template View<char16_t> normalizeLine(View<char16_t>, std::u16string&);
 
+LineTally tallyLines(std::string_view text, const ByteMarkers& markers) {
+  int64_t counted[2][2] = {};
+  LineClassifier<char>(markers).classifyLines(
+      text, [&counted](std::string_view, auto c) { ++counted[c.comment][c.blank]; });
+  if (counted[0][0] + counted[0][1] + counted[1][0] + counted[1][1] > INT32_MAX) raise(kOverflow);
+  LineTally tally{};
+  for (int comment : {0, 1}) {
+    for (int blank : {0, 1}) tally[comment][blank] = static_cast<int32_t>(counted[comment][blank]);
+  }
+  return tally;
+}
+
 int32_t countCommentLines(const StringArray& lines, const TextMarkers& markers) {
   LineClassifier<char16_t> classifier(markers);
   bool inMultiComm = false;

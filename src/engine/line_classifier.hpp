@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -257,6 +258,11 @@ bool LineClassifier<CharT>::isCommentNormalized(std::basic_string_view<CharT> s,
   if (pEnd == 0) inMultiComm = true;
   return comment;
 }
+
+// How many lines of a file's bytes are comment or code, blank or not: [comment][blank]. The
+// sum fits in 32 bits or the overflow error is raised.
+using LineTally = std::array<std::array<int32_t, 2>, 2>;
+LineTally tallyLines(std::string_view text, const ByteMarkers& markers);
 
 // Comment lines of indices 0 to the upper bound, the in-comment state starting
 // false; an element outside the array's bounds is the subscript-out-of-range error.

@@ -12,19 +12,13 @@
 namespace cvn {
 
 PhysicalCounts countPhysicalLines(std::string_view text, const ComparerState& state) {
-  LineClassifier<char> classifier(
-      byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm));
-  int64_t counted[3] = {};  // comment, blank, code
-  classifier.classifyLines(text, [&counted](std::string_view, auto c) {
-    ++counted[c.comment ? 0 : c.blank ? 1 : 2];
-  });
-  const int64_t total = counted[0] + counted[1] + counted[2];
-  if (total > INT32_MAX) raise(kOverflow);
+  const LineTally tally =
+      tallyLines(text, byteMarkers(state.commentChar, state.multiBegComm, state.multiEndComm));
   PhysicalCounts counts;
-  counts.total = static_cast<int32_t>(total);
-  counts.comment = static_cast<int32_t>(counted[0]);
-  counts.blank = static_cast<int32_t>(counted[1]);
-  counts.code = static_cast<int32_t>(counted[2]);
+  counts.comment = tally[1][0] + tally[1][1];
+  counts.blank = tally[0][1];
+  counts.code = tally[0][0];
+  counts.total = counts.comment + counts.blank + counts.code;
   return counts;
 }
 
