@@ -33,7 +33,8 @@ class NewLineQueues {
     std::vector<int32_t> fill(next_);
     for (size_t j = 0; j < lines.size(); ++j) {
       const int32_t id = idOfLine[j];
-      if (id >= 0) positions_[static_cast<size_t>(fill[static_cast<size_t>(id)]++)] = static_cast<int32_t>(j);
+      if (id >= 0)
+        positions_[static_cast<size_t>(fill[static_cast<size_t>(id)]++)] = static_cast<int32_t>(j);
     }
   }
 
@@ -79,8 +80,8 @@ class NewLineQueues {
 }  // namespace
 
 int64_t pairIdenticalLines(std::span<const std::string_view> oldLines,
-                           std::span<const std::string_view> newLines,
-                           std::span<uint8_t> oldPaired, std::span<uint8_t> newPaired) {
+                           std::span<const std::string_view> newLines, std::span<uint8_t> oldPaired,
+                           std::span<uint8_t> newPaired) {
   if (oldLines.empty() || newLines.empty()) return 0;
   NewLineQueues queues(newLines, newPaired);
   int64_t pairs = 0;

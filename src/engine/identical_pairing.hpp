@@ -11,7 +11,7 @@ namespace cvn {
 // oldPaired[i] and newPaired[j] for every pair made; new lines already marked
 // paired are never taken. Returns the number of pairs.
 int64_t pairIdenticalLines(std::span<const std::string_view> oldLines,
-                           std::span<const std::string_view> newLines,
-                           std::span<uint8_t> oldPaired, std::span<uint8_t> newPaired);
+                           std::span<const std::string_view> newLines, std::span<uint8_t> oldPaired,
+                           std::span<uint8_t> newPaired);
 
 }  // namespace cvn

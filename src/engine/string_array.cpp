@@ -4,7 +4,8 @@
 
 namespace cvn {
 
-StringArray::StringArray(int32_t lower, int32_t upper) : allocated_(true), lower_(lower), upper_(upper) {
+StringArray::StringArray(int32_t lower, int32_t upper)
+    : allocated_(true), lower_(lower), upper_(upper) {
   const int64_t count = static_cast<int64_t>(upper) - lower + 1;
   if (count > 0) items_.resize(static_cast<size_t>(count));
 }
