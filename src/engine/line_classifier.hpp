@@ -88,21 +88,27 @@ namespace detail {
 template <typename CharT>
 using View = std::basic_string_view<CharT>;
 
-// Where the first character other than a space is, or the size. File bytes go
-// eight at a time: most lines of code start with a run of indentation.
+// The line without the spaces at both ends (a line without tabs, as normalizeLine
+// leaves it). File bytes are skipped eight at a time: most lines of code start with
+// a run of indentation.
 template <typename CharT>
-size_t skipSpaces(View<CharT> s) {
+View<CharT> trimSpaces(View<CharT> s) {
   size_t i = 0;
   if constexpr (sizeof(CharT) == 1 && std::endian::native == std::endian::little) {
     for (; i + 8 <= s.size(); i += 8) {
       uint64_t word;
       std::memcpy(&word, s.data() + i, 8);
       const uint64_t other = word ^ 0x2020202020202020u;
-      if (other != 0) return i + static_cast<size_t>(std::countr_zero(other) / 8);
+      if (other != 0) {
+        i += static_cast<size_t>(std::countr_zero(other) / 8);
+        break;
+      }
     }
   }
   while (i < s.size() && s[i] == CharT(' ')) ++i;
-  return i;
+  size_t end = s.size();
+  while (end > i && s[end - 1] == CharT(' ')) --end;
+  return s.substr(i, end - i);
 }
 
 // The first occurrence of a non-empty needle in s, or npos. In file bytes the
@@ -194,10 +200,7 @@ void LineClassifier<CharT>::classifyLines(std::string_view text, Fn fn) {
     const char* lineEnd = newline == nullptr ? textEnd : newline;
     if (newline != nullptr && newline > at && newline[-1] == '\r') --lineEnd;
     const std::string_view line(at, static_cast<size_t>(lineEnd - at));
-    const size_t first = detail::skipSpaces(line);
-    size_t last = line.size();
-    while (last > first && line[last - 1] == ' ') --last;
-    const std::string_view s = line.substr(first, last - first);
+    const std::string_view s = detail::trimSpaces(line);
     const char* from = s.data();
     const char* to = s.data() + s.size();
     bool comment;
@@ -220,15 +223,8 @@ void LineClassifier<CharT>::classifyLines(std::string_view text, Fn fn) {
 template <typename CharT>
 auto LineClassifier<CharT>::classify(std::basic_string_view<CharT> line, bool& inMultiComm)
     -> Classification {
-  std::basic_string_view<CharT> s = line;
-  if (tabsPossible_) {
-    s = normalizeLine(line, scratch_);
-  } else {
-    const size_t first = detail::skipSpaces(s);
-    size_t end = s.size();
-    while (end > first && s[end - 1] == CharT(' ')) --end;
-    s = s.substr(first, end - first);
-  }
+  const std::basic_string_view<CharT> s =
+      tabsPossible_ ? normalizeLine(line, scratch_) : detail::trimSpaces(line);
   return {isCommentNormalized(s, inMultiComm), s.empty()};
 }
 

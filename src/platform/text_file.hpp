@@ -70,11 +70,6 @@ class TextLines {
     return lines_;
   }
   size_t size() const { return lines().size(); }
-  // The list itself, for a reader that lets it go before the bytes it points at.
-  std::vector<std::string_view> takeLines() {
-    lines();
-    return std::move(lines_);
-  }
 
  private:
   FileBytes bytes_;  // the views point here; moving a vector keeps its buffer
