@@ -17,6 +17,9 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 win() { printf 'Z:%s' "$(realpath "$1")" | tr '/' '\\'; }
 quiet() { "$@" </dev/null >"$scratch/log" 2>&1 || { cat "$scratch/log" >&2; return 1; }; }
+# Wine now and then fails to start a program while another one starts ("ShellExecuteEx
+# failed: Internal error"); registering is idempotent, so a second try is safe.
+twice() { "$@" 2>/dev/null || { sleep 2; "$@"; }; }
 rc=0
 case "$1" in
   start)
@@ -34,12 +37,12 @@ case "$1" in
     cat "$scratch/err" >&2 ;;
   com)
     dll=$(win "$2") data=$(win "$3") client=$4
-    quiet wine regsvr32 /s /u "$dll"
+    twice quiet wine regsvr32 /s /u "$dll"
     if wine reg query 'HKCR\CVN_Core.Corvane' </dev/null >/dev/null 2>&1; then
       echo "still registered after regsvr32 /u" >&2
       exit 1
     fi
-    quiet wine regsvr32 /s "$dll" || { echo "regsvr32 could not register $dll" >&2; exit 1; }
+    twice quiet wine regsvr32 /s "$dll" || { echo "regsvr32 could not register $dll" >&2; exit 1; }
     case "$client" in *.exe) set -- "$(win "$client")" ;; *) set -- cscript //nologo "$(win "$client")" ;; esac
     mkdir "$scratch/s"
     WINEDEBUG=-all,fixme+wscript wine "$@" "$data" "$(win "$scratch/s")" "$dll" </dev/null \
